@@ -1,0 +1,69 @@
+// The reverse-delay effect: its identity, parameter table, properties for the
+// editor, and the per-block work around the kernels.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "effect/ParfelleParameters.h"
+#include "framework/HaldAuBase.h"
+
+// Properties the editor reads.
+constexpr int32_t kPropertyDisplayState = 64001;    // DisplayState, 24 bytes
+constexpr int32_t kPropertyWaveformColumns = 64003; // address of the column array
+
+class HaldParfelle : public HaldAuBase
+{
+public:
+    class CParfelleKernel;
+
+    static constexpr int32_t kVersion = 0x20002;
+    static constexpr int kWaveformColumns = 256;
+    static constexpr int kWaveformFloats = kWaveformColumns * 4;  // x, lower y, x, upper y
+
+    explicit HaldParfelle(audioMasterCallback audioMaster);
+    ~HaldParfelle() override;
+
+    // Identity (user-interface thread).
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    int32_t getVendorVersion() override { return kVersion; }
+    int32_t getPlugCategory() override { return kPlugCategEffect; }
+    int32_t getVersion() const { return kVersion; }
+    // No MIDI is ever asked for.
+    void resume() override {}
+
+    // Framework queries.
+    AUKernelBase* newKernel() override;
+    int32_t getParameterValueStrings(uint32_t scope, int32_t parameter, CFArray** strings) override;
+    int32_t getProperty(int32_t property, uint32_t scope, uint32_t element, void* data) override;
+    int32_t getPropertyInfo(int32_t property, uint32_t scope, uint32_t element, uint32_t* size,
+                            bool* writable) override;
+    void getDisplayState(DisplayState* state) override;
+
+    // Audio thread.
+    void processReplacing(float** inputs, float** outputs, int32_t frames) override;
+
+    // The waveform display's vertices; the array never moves while the effect lives.
+    const std::atomic<float>* waveformColumns() const { return waveform_.get(); }
+
+private:
+    // Display words: written whole by the audio thread, read by the render thread.
+    std::atomic<int32_t> displayReserved_[2] = {};
+    std::atomic<float> displaySweepPosition_{0.0f};
+    std::atomic<uint32_t> displaySweepDirection_{0};
+    std::atomic<float> displayDelayPhase_{0.0f};
+    std::atomic<float> displayLfoPhase_{0.0f};
+
+    std::unique_ptr<std::atomic<float>[]> waveform_;
+
+    // Time base (audio thread).
+    int32_t delayLength_ = 1;
+    float lfoPhase_ = 0.0f;
+    int32_t sweepStartPosition_ = 0;
+    bool sweepStartForward_ = false;
+};
+
+// A pointer-sized word: a 32-bit word cannot carry an address in the 64-bit builds.
+using WaveformColumnsAddress = const std::atomic<float>*;
