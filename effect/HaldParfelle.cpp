@@ -1,10 +1,12 @@
 #include "effect/HaldParfelle.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "editor/HaldParfelleView.h"
 #include "effect/CParfelleKernel.h"
+#include "effect/TimeBase.h"
 #include "plugin/PluginEntry.h"
 
 namespace {
@@ -129,7 +131,169 @@ void HaldParfelle::getDisplayState(DisplayState* state)
     state->lfoPhase = displayLfoPhase_.load(std::memory_order_relaxed);
 }
 
+HaldParfelle::CParfelleKernel& HaldParfelle::kernel(size_t channel)
+{
+    return *static_cast<CParfelleKernel*>(kernels[channel].get());
+}
+
+void HaldParfelle::publishSweep(float position, bool forward)
+{
+    displaySweepPosition_.store(position, std::memory_order_relaxed);
+    displaySweepDirection_.store(forward ? 1u : 0u, std::memory_order_relaxed);
+    displayDelayPhase_.store(position, std::memory_order_relaxed);
+}
+
+float HaldParfelle::processingValue(int index)
+{
+    const ParameterInfo& info = kParfelleParameters[index];
+    const float value = getValue(index);
+    if (info.unit == kUnitBoolean) return value;
+    float lowest, highest;
+    if (info.unit == kUnitHertz) {
+        const float ratio = info.maximum / info.minimum;
+        lowest = info.minimum / ratio;
+        highest = info.maximum * ratio;
+    } else {
+        const float span = info.maximum - info.minimum;
+        lowest = info.minimum - span;
+        highest = info.maximum + span;
+    }
+    if (!(value >= lowest)) return lowest;  // NaN too
+    return value > highest ? highest : value;
+}
+
 void HaldParfelle::processReplacing(float** inputs, float** outputs, int32_t frames)
 {
+    const uint32_t count = frames > 0 ? static_cast<uint32_t>(frames) : 0u;
+
+    CParfelleKernel& first = kernel(0);
+    sweepStartPosition_ = first.position();
+    sweepStartForward_ = first.forward();
+
+    runTimeBase(count);
     HaldAuBase::processReplacing(inputs, outputs, frames);
+    updateWaveformAfterBlock(count);
+}
+
+void HaldParfelle::runTimeBase(uint32_t frames)
+{
+    if (getValue(kResync) != 0.0f) {
+        for (size_t i = 0; i < kernels.size(); ++i) kernel(i).restartSweep();
+        setValue(kResync, 0.0f);
+        updateDisplay();
+    }
+
+    double syncedDelay = 0.0;
+    double syncedRate = 0.0;
+    const bool delayFollowsHost = getValue(kHostTempo) != 0.0f;
+    const bool lfoFollowsHost = getValue(kLfoHostTempo) != 0.0f;
+    if (delayFollowsHost || lfoFollowsHost) {
+        const VstTimeInfo* time = getTimeInfo(kVstTempoValid);
+        if (time && (time->flags & kVstTempoValid) && timebase::usableTempo(time->tempo)) {
+            if (delayFollowsHost)
+                syncedDelay = timebase::syncedDelaySeconds(time->tempo, processingValue(kBeats),
+                                                           processingValue(kBeatDivisor),
+                                                           getValue(kTriplet) != 0.0f);
+            if (lfoFollowsHost)
+                syncedRate = timebase::syncedLfoRate(time->tempo, processingValue(kLfoBeats),
+                                                     processingValue(kLfoBeatDivisor),
+                                                     getValue(kLfoTriplet) != 0.0f);
+        }
+    }
+
+    const float sr = getSampleRate();
+
+    if (getValue(kLfoResync) != 0.0f) {
+        setValue(kLfoResync, 0.0f);
+        updateDisplay();
+        lfoPhase_ = 0.0f;
+    } else {
+        const double rate = syncedRate != 0.0 ? syncedRate : processingValue(kLfoSpeed);
+        lfoPhase_ = timebase::advanceLfoPhase(lfoPhase_, rate, frames, sr);
+    }
+    displayLfoPhase_.store(lfoPhase_ * timebase::kInverseTwoPi, std::memory_order_relaxed);
+
+    const double seconds = syncedDelay != 0.0 ? syncedDelay : processingValue(kDelayTime);
+    const int32_t length = timebase::delayLengthSamples(seconds, sr);
+    if (length != delayLength_) {
+        delayLength_ = length;
+        resetWaveform();
+    }
+
+    block_.feedback = processingValue(kFeedback);
+    block_.dryLevel = processingValue(kDryLevel);
+    block_.effectLevel = processingValue(kEffectLevel);
+    block_.echo.saturationAmount = processingValue(kSaturationAmount);
+    block_.echo.saturationShape = processingValue(kSaturationShape);
+    block_.echo.cutoff = processingValue(kFilterCutoff);
+    block_.echo.resonance = processingValue(kFilterQ);
+    block_.echo.type = processingValue(kFilterType);
+    block_.echo.lfoDepth = processingValue(kLfoAmount);
+    block_.echo.lfoPhase = lfoPhase_;
+    block_.echo.sampleRate = sr;
+}
+
+void HaldParfelle::resetWaveform()
+{
+    if (delayLength_ < kWaveformColumns) {
+        for (int column = 0; column < kWaveformColumns; ++column) {
+            waveform_[column * 4 + 1].store(0.0f, std::memory_order_relaxed);
+            waveform_[column * 4 + 3].store(0.0f, std::memory_order_relaxed);
+        }
+        return;
+    }
+    updateWaveform(0, delayLength_);
+}
+
+void HaldParfelle::updateWaveform(int64_t start, int64_t end)
+{
+    const int64_t width = delayLength_ / kWaveformColumns;
+    if (width == 0 || end <= start) return;
+
+    // A kernel still sized for an older, lower rate must not be read past its
+    // end: columns beyond the smallest line are left as they are.
+    int64_t cells = INT64_MAX;
+    for (size_t i = 0; i < kernels.size(); ++i) cells = std::min<int64_t>(cells, kernel(i).bufferCells());
+
+    const int64_t first = start / width;
+    const int64_t last = std::min<int64_t>((end + width - 1) / width - 1, kWaveformColumns - 1);
+    for (int64_t column = first; column <= last; ++column) {
+        const int64_t from = column * width;
+        const int64_t to = from + width;
+        if (to > cells) break;
+        float lowest = INFINITY;
+        float highest = -INFINITY;
+        for (size_t i = 0; i < kernels.size(); ++i) {
+            const float* line = kernel(i).buffer();
+            for (int64_t cell = from; cell < to; ++cell) {
+                lowest = std::min(lowest, line[cell]);
+                highest = std::max(highest, line[cell]);
+            }
+        }
+        const auto signedRoot = [](float v) { return v >= 0.0f ? std::sqrt(v) : -std::sqrt(-v); };
+        waveform_[column * 4 + 1].store(signedRoot(lowest), std::memory_order_relaxed);
+        waveform_[column * 4 + 3].store(signedRoot(highest), std::memory_order_relaxed);
+    }
+}
+
+void HaldParfelle::updateWaveformAfterBlock(uint32_t frames)
+{
+    // The kernels clip the length to their line; this step reads inside the
+    // line anyway (updateWaveform), so the time base's length serves.
+    const int64_t L = delayLength_;
+    const int64_t p0 = CParfelleKernel::blockStartPosition(sweepStartPosition_, sweepStartForward_, delayLength_);
+    const int64_t n = frames;
+    if (sweepStartForward_) {
+        const int64_t e = p0 + n;
+        if (e <= L)
+            updateWaveform(p0, e);
+        else
+            updateWaveform(std::max<int64_t>(0, std::min(2 * L - e, p0)), L);
+    } else {
+        const int64_t d = p0 - n;
+        if (d >= 0)
+            updateWaveform(d, p0);
+        else
+            updateWaveform(0, std::min(L, std::max(p0, n - p0)));
+    }
 }

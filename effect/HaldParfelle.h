@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 
+#include "effect/EchoPath.h"
 #include "effect/ParfelleParameters.h"
 #include "framework/HaldAuBase.h"
 
@@ -48,7 +49,36 @@ public:
     // The waveform display's vertices; the array never moves while the effect lives.
     const std::atomic<float>* waveformColumns() const { return waveform_.get(); }
 
+    // What every kernel uses for the current block, read once by the time base.
+    struct BlockSettings
+    {
+        float feedback;     // percent
+        float dryLevel;     // fader position, applied cubed
+        float effectLevel;  // fader position, applied cubed
+        EchoSettings echo;  // sample rate filled in by the kernel
+    };
+
+    // Audio thread, for the kernels.
+    const BlockSettings& blockSettings() const { return block_; }
+    int32_t delayLength() const { return delayLength_; }
+    float lfoPhase() const { return lfoPhase_; }
+    void publishSweep(float position, bool forward);
+
+    // A parameter's value as processing uses it: host values a little outside
+    // 0..1 extrapolate as they always have; values far outside (beyond one
+    // more span of the range each way) are held at that limit so that no
+    // product in the signal path can overflow. Switches are never limited:
+    // any value but 0 is on.
+    float processingValue(int index);
+
+    CParfelleKernel& kernel(size_t channel);
+
 private:
+    void runTimeBase(uint32_t frames);
+    void resetWaveform();
+    void updateWaveform(int64_t start, int64_t end);
+    void updateWaveformAfterBlock(uint32_t frames);
+
     // Display words: written whole by the audio thread, read by the render thread.
     std::atomic<int32_t> displayReserved_[2] = {};
     std::atomic<float> displaySweepPosition_{0.0f};
@@ -59,6 +89,7 @@ private:
     std::unique_ptr<std::atomic<float>[]> waveform_;
 
     // Time base (audio thread).
+    BlockSettings block_{};
     int32_t delayLength_ = 1;
     float lfoPhase_ = 0.0f;
     int32_t sweepStartPosition_ = 0;
