@@ -113,11 +113,11 @@ void printBenchResults(const std::vector<BenchResult>& results, std::ostream& ou
     char line[160];
     for (const BenchResult& result : results) {
         out << result.name << " (" << result.path << ")\n";
-        std::snprintf(line, sizeof line, "  noise:   %.1f s of audio in %.3f s: %s\n", result.audioSeconds,
+        std::snprintf(line, sizeof line, "  noise:   %.1f s of audio in %.4f s: %s\n", result.audioSeconds,
                       result.noiseWallSeconds, factorText(result.noiseFactor()).c_str());
         out << line;
         if (result.silenceWallSeconds >= 0.0) {
-            std::snprintf(line, sizeof line, "  silence: %.1f s of audio in %.3f s: %s\n", result.audioSeconds,
+            std::snprintf(line, sizeof line, "  silence: %.1f s of audio in %.4f s: %s\n", result.audioSeconds,
                           result.silenceWallSeconds, factorText(result.silenceFactor()).c_str());
             out << line;
         }

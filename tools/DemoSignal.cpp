@@ -82,7 +82,7 @@ void addClick(std::vector<float>& out, int64_t frames, int rate, double beat, bo
     const int64_t clickLength = std::min<int64_t>(frames - start, rate / 50);
     for (int64_t i = 0; i < clickLength; ++i) {
         const double t = static_cast<double>(i) / rate;
-        addStereo(out, start + i, static_cast<float>((accent ? 0.45 : 0.25) * std::exp(-t / 0.003)) * noise.next(),
+        addStereo(out, start + i, static_cast<float>((accent ? 0.6 : 0.35) * std::exp(-t / 0.003)) * noise.next(),
                   0.0f);
     }
     if (!accent) return;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <ostream>
 
 #include "tools/PluginHost.h"
@@ -131,16 +132,17 @@ std::string ParameterSetter::displayAt(int index, double normalised)
     return host_.parameterDisplay(index);
 }
 
-double ParameterSetter::centreOfRun(int index, const std::string& text, double inside, const std::vector<std::string>& scan)
+double ParameterSetter::centreOfRun(int index, const TextMatch& matches, double inside,
+                                    const std::vector<std::string>& scan)
 {
-    // The run of values that show text, found on the scan and refined by
-    // bisection at both ends. Its middle is the safest choice: rounding of
+    // The run of values whose texts match, found on the scan and refined by
+    // bisection at both ends. Its middle is the safest choice: rounding in
     // the plug-in's own mapping cannot push it into a neighbour.
     const int steps = static_cast<int>(scan.size()) - 1;
     int below = std::clamp(static_cast<int>(std::floor(inside * steps)), 0, steps);
-    while (below >= 0 && scan[static_cast<size_t>(below)] == text) --below;
+    while (below >= 0 && matches(scan[static_cast<size_t>(below)])) --below;
     int above = std::clamp(static_cast<int>(std::ceil(inside * steps)), 0, steps);
-    while (above <= steps && scan[static_cast<size_t>(above)] == text) ++above;
+    while (above <= steps && matches(scan[static_cast<size_t>(above)])) ++above;
 
     const bool reachesZero = below < 0;
     const bool reachesOne = above > steps;
@@ -150,21 +152,16 @@ double ParameterSetter::centreOfRun(int index, const std::string& text, double i
     if (reachesOne && !reachesZero) return 1.0;
     if (reachesZero && reachesOne) return inside;
 
-    double outside = static_cast<double>(below) / steps;
-    double match = inside;
-    for (int i = 0; i < kBisectionSteps; ++i) {
-        const double mid = 0.5 * (outside + match);
-        (displayAt(index, mid) == text ? match : outside) = mid;
-    }
-    const double low = match;
-    outside = static_cast<double>(above) / steps;
-    match = inside;
-    for (int i = 0; i < kBisectionSteps; ++i) {
-        const double mid = 0.5 * (outside + match);
-        (displayAt(index, mid) == text ? match : outside) = mid;
-    }
-    const double middle = 0.5 * (low + match);
-    return displayAt(index, middle) == text ? middle : inside;
+    auto edge = [&](double outside) {
+        double match = inside;
+        for (int i = 0; i < kBisectionSteps; ++i) {
+            const double mid = 0.5 * (outside + match);
+            (matches(displayAt(index, mid)) ? match : outside) = mid;
+        }
+        return match;
+    };
+    const double middle = 0.5 * (edge(static_cast<double>(below) / steps) + edge(static_cast<double>(above) / steps));
+    return matches(displayAt(index, middle)) ? middle : inside;
 }
 
 std::string ParameterSetter::knownTexts(const std::vector<std::string>& texts) const
@@ -234,9 +231,9 @@ bool ParameterSetter::set(int index, const std::string& requested, ParameterOutc
             i = j;
         }
         if (bestStart >= 0) {
-            const std::string& text = scan[static_cast<size_t>(bestStart)];
+            const std::string text = scan[static_cast<size_t>(bestStart)];
             const double inside = (bestStart + 0.5 * (bestLength - 1)) / kScanSteps;
-            return finish(centreOfRun(index, text, inside, scan));
+            return finish(centreOfRun(index, [&text](const std::string& t) { return t == text; }, inside, scan));
         }
     }
 
@@ -307,8 +304,18 @@ bool ParameterSetter::set(int index, const std::string& requested, ParameterOutc
         candidate = std::fabs(low.number - target) < std::fabs(high.number - target) ? low.normalised
                                                                                       : high.normalised;
     }
-    const std::string text = displayAt(index, candidate);
-    return finish(centreOfRun(index, text, candidate, scan));
+    // Texts that differ but read as the same number ("100.00", "100.0") are one run.
+    double shown = 0.0;
+    std::string suffix;
+    int places = 0;
+    if (!parseNumber(displayAt(index, candidate), shown, suffix, places)) return finish(candidate);
+    const auto sameNumber = [shown](const std::string& t) {
+        double number = 0.0;
+        std::string rest;
+        int digits = 0;
+        return parseNumber(t, number, rest, digits) && number == shown;
+    };
+    return finish(centreOfRun(index, sameNumber, candidate, scan));
 }
 
 bool ParameterSetter::apply(const ParameterSetting& setting, ParameterOutcome& outcome, std::string& error)

@@ -4,6 +4,7 @@
 // and display texts, and searches the normalised value whose text is wanted.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -58,9 +59,10 @@ public:
 
 private:
     std::string displayAt(int index, double normalised);
-    // The normalised value to choose among those that show text, given one
+    using TextMatch = std::function<bool(const std::string&)>;
+    // The normalised value to choose among those whose texts match, given one
     // of them (inside) and the texts of the coarse scan.
-    double centreOfRun(int index, const std::string& text, double inside, const std::vector<std::string>& scan);
+    double centreOfRun(int index, const TextMatch& matches, double inside, const std::vector<std::string>& scan);
     std::string knownTexts(const std::vector<std::string>& texts) const;
 
     PluginHost& host_;
