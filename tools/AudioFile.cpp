@@ -110,13 +110,16 @@ bool AudioWriter::open(const std::string& path, int channels, int sampleRate, st
     info.samplerate = sampleRate;
     info.format = libraryFormat(format);
     if (!sf_format_check(&info)) {
-        error = std::string("cannot write ") + describeAudioFormat(format) + " with " + std::to_string(channels) +
-                " channels at " + std::to_string(sampleRate) + " Hz in this build";
+        error = "cannot write " + path + ": this build cannot write " + describeAudioFormat(format) + " with " +
+                std::to_string(channels) + " channels at " + std::to_string(sampleRate) + " Hz";
         return false;
     }
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file) {
         error = "cannot write " + path + ": " + sf_strerror(nullptr);
+        // A library built without a codec accepts the format, then fails to open it.
+        if (sf_error(nullptr) != SF_ERR_SYSTEM)
+            error += std::string(" (this build cannot write ") + describeAudioFormat(format) + ")";
         return false;
     }
     // Integer formats would wrap around on overs instead of clipping.
