@@ -12,7 +12,8 @@
 //   e = u w_thru + high w_high + band w_band + low w_low
 //
 // The filter frequency f = (cutoff + 62.5) * 2^(depth * cos(lfo)) - 62.5, at
-// least 0 and at most sr / 4. The weights cross-fade through -> low -> band
+// least 0 and at most sr / 4; the damping q is held 1 % inside the filter's
+// stability bound 2/F - F/2. The weights cross-fade through -> low -> band
 // -> high -> through as the type goes from 0 to 4.
 //
 // Contract: coefficients are computed once per block (all the power, sine and
@@ -81,7 +82,10 @@ inline EchoCoefficients computeEchoCoefficients(const EchoSettings& s)
     // bound; below 0 the root is undefined.
     const double q = s.resonance < 0.0f ? 0.0 : s.resonance > 1.0f ? 1.0 : s.resonance;
     double damping = 2.0 * (1.0 - std::pow(q, 0.25));
-    double limit = c.frequency > 0.0f ? 2.0 / c.frequency - c.frequency / 2.0 : 2.0;
+    // The filter is stable while q < 2/F - F/2; at that bound a pole sits on
+    // z = -1 and the filter rings at half the rate for ever (or grows, once
+    // float rounding pushes it over). The limit keeps a 1 % margin inside.
+    double limit = c.frequency > 0.0f ? 0.99 * (2.0 / c.frequency - c.frequency / 2.0) : 2.0;
     if (!(limit < 2.0)) limit = 2.0;
     if (damping > limit) damping = limit;
     c.damping = static_cast<float>(damping);

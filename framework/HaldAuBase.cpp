@@ -3,6 +3,19 @@
 #include <cmath>
 #include <cstring>
 
+namespace {
+
+// At most size - 1 characters and the terminating zero.
+void copyName(char* destination, const char* name, size_t size)
+{
+    size_t length = 0;
+    while (length + 1 < size && name[length]) ++length;
+    std::memcpy(destination, name, length);
+    destination[length] = 0;
+}
+
+}  // namespace
+
 HaldAuBase::HaldAuBase(audioMasterCallback audioMaster, const ParameterInfo* parameters, int parameterCount)
     : AudioEffectX(audioMaster, kProgramCount, parameterCount), parameters_(parameters),
       parameterCount_(parameterCount)
@@ -108,15 +121,13 @@ void HaldAuBase::getProgramName(char* text)
 {
     // Hosts size this buffer by the interface's limit, shorter than a program
     // name may be: never write past it.
-    std::strncpy(text, currentProgram()->getName(), kVstMaxProgNameLen - 1);
-    text[kVstMaxProgNameLen - 1] = 0;
+    copyName(text, currentProgram()->getName(), kVstMaxProgNameLen);
 }
 
 bool HaldAuBase::getProgramNameIndexed(int32_t /*category*/, int32_t index, char* text)
 {
     if (index < 0 || index >= kProgramCount) return false;
-    std::strncpy(text, programs_[static_cast<size_t>(index)]->getName(), kVstMaxProgNameLen - 1);
-    text[kVstMaxProgNameLen - 1] = 0;
+    copyName(text, programs_[static_cast<size_t>(index)]->getName(), kVstMaxProgNameLen);
     return true;
 }
 
