@@ -161,6 +161,15 @@ bool PluginHost::load(const std::string& path, std::string& error)
         module_.unload();
         return false;
     }
+    for (const int32_t count : {effect->numInputs, effect->numOutputs}) {
+        if (count < 0 || count > kMaxChannels) {
+            error = "the plug-in's record claims " + std::to_string(effect->numInputs) + " inputs and " +
+                    std::to_string(effect->numOutputs) + " outputs; at most " + std::to_string(kMaxChannels) +
+                    " of each are taken";
+            module_.unload();
+            return false;
+        }
+    }
     effect_ = effect;
     registerHost(effect_, this);
     return true;
@@ -326,6 +335,9 @@ intptr_t PluginHost::answer(int32_t opcode, int32_t index, intptr_t value, void*
     case audioMasterUpdateDisplay: return 1;
     case audioMasterGetSampleRate: return static_cast<intptr_t>(sampleRate_);
     case audioMasterGetBlockSize: return blockSize_;
+    // Rendering runs as fast as it can, but through the same calls as live
+    // playback: plug-ins that choose another path offline would be measured
+    // and heard on a path live users never get.
     case audioMasterGetCurrentProcessLevel: return processing_ ? kProcessLevelRealtime : kProcessLevelUser;
     default: return 0;
     }

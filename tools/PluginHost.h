@@ -22,8 +22,9 @@ class PluginHost
 public:
     // What the host answers to audioMasterVersion.
     static constexpr intptr_t kHostVersion = 2400;
-    // Channel counts above this are treated as nonsense rather than allocated.
-    static constexpr int kMaxChannels = 64;
+    // A record claiming more channels than this is refused: buffers for the
+    // claim would be nonsense, and handing fewer would let it write past them.
+    static constexpr int kMaxChannels = 256;
 
     PluginHost();
     ~PluginHost();

@@ -16,6 +16,7 @@ inline std::string probeFile() { return PROBE_PLUGIN_FILE; }
 inline std::string noEntryFile() { return NO_ENTRY_PLUGIN_FILE; }
 inline std::string nullEntryFile() { return NULL_ENTRY_PLUGIN_FILE; }
 inline std::string badMagicFile() { return BAD_MAGIC_PLUGIN_FILE; }
+inline std::string hugeRecordFile() { return HUGE_RECORD_PLUGIN_FILE; }
 
 // A file in the build folder that is gone when the test ends.
 class ScratchFile

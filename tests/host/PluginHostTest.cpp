@@ -66,6 +66,7 @@ TEST(PluginHostLoad, RefusesWhatIsNotAPluginWithAReason)
         {noEntryFile(), "exports neither VSTPluginMain nor main"},
         {nullEntryFile(), "returned no effect"},
         {badMagicFile(), "wrong magic number (0x4e6f7065)"},  // 'Nope'
+        {hugeRecordFile(), "claims 2 inputs and 100000 outputs; at most 256"},
         {"", "no plug-in file given"},
     };
     for (const Case& c : cases) {

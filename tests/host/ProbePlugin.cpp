@@ -6,7 +6,8 @@
 //   2  an entry point that returns no record;
 //   3  a record with the wrong magic number;
 //   4  the probe again, exported only under the old name "main" (not on
-//      Windows, where the tests have no need of it).
+//      Windows, where the tests have no need of it);
+//   5  a record claiming a hundred thousand outputs.
 //
 // The probe: one input, three outputs, 100 frames of latency.
 //   output 0  the input, delayed by the latency;
@@ -35,16 +36,20 @@ PROBE_EXPORT int probeHasNoEntry() { return 1; }
 
 PROBE_EXPORT AEffect* VST_CALLBACK VSTPluginMain(audioMasterCallback) { return nullptr; }
 
-#elif PROBE_VARIANT == 3
+#elif PROBE_VARIANT == 3 || PROBE_VARIANT == 5
 
 namespace {
-AEffect wrongRecord{};
-}
+AEffect oddRecord{};
+intptr_t VST_CALLBACK dispatchNothing(AEffect*, int32_t, int32_t, intptr_t, void*, float) { return 0; }
+}  // namespace
 
 PROBE_EXPORT AEffect* VST_CALLBACK VSTPluginMain(audioMasterCallback)
 {
-    wrongRecord.magic = vstFourCC('N', 'o', 'p', 'e');
-    return &wrongRecord;
+    oddRecord.magic = PROBE_VARIANT == 3 ? vstFourCC('N', 'o', 'p', 'e') : kEffectMagic;
+    oddRecord.dispatcher = dispatchNothing;
+    oddRecord.numInputs = 2;
+    oddRecord.numOutputs = 100000;
+    return &oddRecord;
 }
 
 #else
