@@ -114,7 +114,7 @@ TEST(TimeBase, LfoPhaseAdvancesOverEachBlock)
     EffectRig rig;
     runFrames(rig, 44100, 441);
     EXPECT_NEAR(rig.display().lfoPhase, 0.2f, 1e-4);
-    EXPECT_NEAR(rig.effect.lfoPhase(), 0.2 * 2 * M_PI, 1e-3);
+    EXPECT_NEAR(rig.effect.lfoPhase(), 0.2 * 2 * 3.14159265358979, 1e-3);
 
     // Synced: four quarters at 120 BPM is 0.5 Hz, so one second is half a turn.
     EffectRig synced;
