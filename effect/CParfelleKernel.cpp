@@ -5,6 +5,75 @@
 #include <cstring>
 #include <new>
 
+namespace {
+
+// The loop's state, copied into locals while a run is processed so the
+// compiler keeps it in registers despite the buffers' possible aliasing.
+struct Sweep
+{
+    float* line;
+    const float* source;
+    float* destination;
+    int32_t position;
+    float p;
+    unsigned done;
+    EchoFilterState filter;
+    float previous;
+    float tracker;
+};
+
+struct SampleConstants
+{
+    EchoCoefficients echo;
+    float R, fb, dry, wet, Lf;
+};
+
+// count samples in one direction. Faded: near a turning point, where the
+// written input fades to its DC part; otherwise g is 1 and the cell simply
+// takes the input plus feedback.
+template <bool Faded>
+inline void runSamples(Sweep& sweep, uint32_t count, int32_t step, const SampleConstants& k)
+{
+    float* const line = sweep.line;
+    const float* const source = sweep.source;
+    float* const destination = sweep.destination;
+    int32_t position = sweep.position;
+    float p = sweep.p;
+    unsigned done = sweep.done;
+    EchoFilterState filter = sweep.filter;
+    float previous = sweep.previous;
+    float tracker = sweep.tracker;
+
+    for (uint32_t i = 0; i < count; ++i, ++done) {
+        float x = source[done];
+        if (!std::isfinite(x)) x = 0.0f;  // one bad sample must not poison the line
+
+        const float d = line[position];
+        const float e = processEcho(d, k.echo, filter);
+        tracker = x - previous + k.R * tracker;
+        previous = x;
+        destination[done] = e * k.wet + x * k.dry;
+        if (Faded) {
+            const float g = std::min(std::min(p, k.Lf - p), static_cast<float>(HaldParfelle::CParfelleKernel::kFadeSamples)) *
+                            (1.0f / HaldParfelle::CParfelleKernel::kFadeSamples);
+            line[position] = (x - tracker) * (1.0f - g) + x * g + k.fb * e;
+        } else {
+            line[position] = x + k.fb * e;
+        }
+        position += step;
+        p += static_cast<float>(step);
+    }
+
+    sweep.position = position;
+    sweep.p = p;
+    sweep.done = done;
+    sweep.filter = filter;
+    sweep.previous = previous;
+    sweep.tracker = tracker;
+}
+
+}  // namespace
+
 HaldParfelle::CParfelleKernel::CParfelleKernel(HaldParfelle* effect) : AUKernelBase(effect), parfelle_(effect)
 {
     if (!tryReset()) throw std::bad_alloc();
@@ -72,39 +141,47 @@ void HaldParfelle::CParfelleKernel::Process(const float* source, float* destinat
     const int32_t L = std::min<int64_t>(parfelle_->delayLength(), static_cast<int64_t>(bufferCells()) - 1);
     const float Lf = static_cast<float>(L);
 
-    float* const line = buffer_.get();
-    EchoFilterState filter = filter_;
-    float previous = previousInput_;
-    float tracker = inputTracker_;
+    Sweep sweep{buffer_.get(), source, destination, 0, 0.0f, 0, filter_, previousInput_, inputTracker_};
+    const SampleConstants constants{coefficients, R, fb, dry, wet, Lf};
     bool forward = forward_ != 0;
 
-    int32_t position = blockStartPosition(position_, forward, L);
-    float p = static_cast<float>(position);
+    sweep.position = blockStartPosition(position_, forward, L);
+    sweep.p = static_cast<float>(sweep.position);
 
-    unsigned done = 0;
-    while (done < frames) {
+    // Cells kFadeSamples or more from both ends are written without the
+    // fade's arithmetic (g is 1 there); the runs are cut where that changes.
+    const int32_t middleFirst = kFadeSamples;
+    const int32_t middleLast = L - kFadeSamples;
+    while (sweep.done < frames) {
         const int32_t step = forward ? 1 : -1;
-        const uint32_t distance = static_cast<uint32_t>(forward ? L - position : position);
-        const uint32_t n = std::min<uint32_t>(distance, frames - done);
+        const uint32_t distance = static_cast<uint32_t>(forward ? L - sweep.position : sweep.position);
+        uint32_t n = std::min<uint32_t>(distance, frames - sweep.done);
         if (n == distance) forward = !forward;
 
-        for (uint32_t i = 0; i < n; ++i, ++done) {
-            float x = source[done];
-            if (!std::isfinite(x)) x = 0.0f;  // one bad sample must not poison the line
-
-            const float d = line[position];
-            const float e = processEcho(d, coefficients, filter);
-            tracker = x - previous + R * tracker;
-            previous = x;
-            const float g = std::min(std::min(p, Lf - p), static_cast<float>(kFadeSamples)) *
-                            (1.0f / kFadeSamples);
-            destination[done] = e * wet + x * dry;
-            line[position] = (x - tracker) * (1.0f - g) + x * g + fb * e;
-
-            position += step;
-            p += static_cast<float>(step);
+        while (n > 0) {
+            const int32_t at = sweep.position;
+            const bool middle = at >= middleFirst && at <= middleLast;
+            int64_t run;
+            if (middle)
+                run = step > 0 ? middleLast - at + 1 : at - middleFirst + 1;
+            else if (at < middleFirst)
+                run = step > 0 ? middleFirst - at : n;
+            else
+                run = step > 0 ? n : at - middleLast;
+            const uint32_t count = static_cast<uint32_t>(std::min<int64_t>(run, n));
+            if (middle)
+                runSamples<false>(sweep, count, step, constants);
+            else
+                runSamples<true>(sweep, count, step, constants);
+            n -= count;
         }
     }
+
+    const int32_t position = sweep.position;
+    const float p = sweep.p;
+    const EchoFilterState filter = sweep.filter;
+    const float previous = sweep.previous;
+    const float tracker = sweep.tracker;
 
     position_ = position;
     forward_ = forward ? 1 : 0;

@@ -16,6 +16,13 @@
 // stability bound 2/F - F/2. The weights cross-fade through -> low -> band
 // -> high -> through as the type goes from 0 to 4.
 //
+// The band update is evaluated in the equivalent form
+//   band' = (band - (F^2 + q F) band) + F (u - low)
+// in which one sample's band reaches the next through three operations
+// rather than six (low, high, then band in the written order), so the
+// recursion no longer sets the speed. Keeping F^2 + q F as a small number of
+// its own loses none of the precision of the written order.
+//
 // Contract: coefficients are computed once per block (all the power, sine and
 // cosine work is there); process() is multiplications, additions and
 // comparisons only. reset() clears the filter state.
@@ -43,6 +50,7 @@ struct EchoCoefficients
     float makeUp;      // m
     float frequency;   // F
     float damping;     // q
+    float bandLoss;    // F^2 + q F
     float wThru, wLow, wBand, wHigh;
 };
 
@@ -89,6 +97,7 @@ inline EchoCoefficients computeEchoCoefficients(const EchoSettings& s)
     if (!(limit < 2.0)) limit = 2.0;
     if (damping > limit) damping = limit;
     c.damping = static_cast<float>(damping);
+    c.bandLoss = c.frequency * c.frequency + c.damping * c.frequency;
 
     const float t = s.type;
     if (t < 1.0f) {
@@ -122,7 +131,7 @@ inline float processEcho(float d, const EchoCoefficients& c, EchoFilterState& st
 
     const float low = state.low + c.frequency * state.band;
     const float high = u - low - c.damping * state.band;
-    const float band = state.band + c.frequency * high;
+    const float band = (state.band - c.bandLoss * state.band) + c.frequency * (u - state.low);
     state.low = low;
     state.high = high;
     state.band = band;
