@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# Builds and tests every target: configure, build and ctest for each CMake
+# preset, the Windows ones under Wine, all GUI tests on a private Xvfb.
+#
+# Usage: tools/test-all.sh [--preset P]... [--jobs N]
+#   --preset P   run only preset P (repeatable); default: every preset below
+#   --jobs N     parallel build and test jobs (default: number of cores)
+#
+# Ends with a summary table and, as its very last line, "N passed, N failed"
+# summed over the presets: ctest's tests, plus one failure for each preset
+# that did not configure or build. Exits non-zero if anything failed.
+# PARFELLE_TEST_TIMEOUT (seconds, default 600) bounds each test that sets no
+# TIMEOUT of its own, so a hung test fails instead of stalling the run.
+set -uo pipefail
+
+all_presets=(linux-x64 windows-x86 windows-x64 linux-asan linux-tsan)
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/.." && pwd)
+
+presets=()
+jobs=$(nproc 2>/dev/null || echo 2)
+while [ $# -gt 0 ]; do
+    case $1 in
+        --preset) [ $# -ge 2 ] || { echo "--preset needs a value" >&2; exit 2; }; presets+=("$2"); shift 2 ;;
+        --preset=*) presets+=("${1#--preset=}"); shift ;;
+        --jobs) [ $# -ge 2 ] || { echo "--jobs needs a value" >&2; exit 2; }; jobs=$2; shift 2 ;;
+        -h|--help) sed -n '2,13p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        *) echo "unknown argument: $1 (see --help)" >&2; exit 2 ;;
+    esac
+done
+[ ${#presets[@]} -gt 0 ] || presets=("${all_presets[@]}")
+for p in "${presets[@]}"; do
+    case " ${all_presets[*]} " in *" $p "*) ;; *) echo "unknown preset: $p (known: ${all_presets[*]})" >&2; exit 2 ;; esac
+done
+
+cd "$root" || exit 2
+logs="$root/build/test-logs"
+mkdir -p "$logs" || exit 2
+export PARFELLE_DEPS=${PARFELLE_DEPS:-$HOME/.cache/parfelle-deps}
+timeout_s=${PARFELLE_TEST_TIMEOUT:-600}
+run_start=$SECONDS
+
+banner() { printf '\n==== %s ====\n' "$*"; }
+elapsed() { local s=$1; printf '%dm%02ds' $((s / 60)) $((s % 60)); }
+
+# ---- dependencies of the Windows targets ----------------------------------
+deps_ok=1
+case " ${presets[*]} " in
+    *" windows-"*)
+        banner "MinGW libraries"
+        "$root/tools/build-mingw-deps.sh" || deps_ok=0
+        ;;
+esac
+
+# ---- private X server ------------------------------------------------------
+xvfb_pid=""
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+command -v Xvfb >/dev/null || { echo "Xvfb not found (tools/install-deps.sh installs it)" >&2; exit 2; }
+display_file="$logs/xvfb.display"
+: >"$display_file"
+# -displayfd: Xvfb picks a free display and writes its number once it is ready.
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1920x1200x24 3>"$display_file" \
+    >"$logs/xvfb.log" 2>&1 </dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    grep -q '^[0-9][0-9]*$' "$display_file" 2>/dev/null && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+done
+display_no=$(head -n1 "$display_file" 2>/dev/null)
+if ! [[ $display_no =~ ^[0-9]+$ ]] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+    echo "Xvfb did not start; its log:" >&2
+    cat "$logs/xvfb.log" >&2
+    exit 2
+fi
+export DISPLAY=":$display_no"
+export LIBGL_ALWAYS_SOFTWARE=1
+echo "Xvfb on $DISPLAY (pid $xvfb_pid)"
+
+# ---- the presets -------------------------------------------------------------
+declare -A st_conf=() st_build=() st_tests=() st_cases=() st_time=() n_pass=() n_fail=()
+any_failed=0
+
+# GoogleTest's own closing lines, from the output ctest keeps of every test.
+count_cases() {
+    local junit=$1 kind=$2
+    [ -f "$junit" ] || { echo 0; return; }
+    grep -oE "\[  $kind  \] [0-9]+ tests?" "$junit" | awk '{s += $(NF-1)} END {print s + 0}'
+}
+
+for p in "${presets[@]}"; do
+    t0=$SECONDS
+    st_conf[$p]="-"; st_build[$p]="-"; st_tests[$p]="-"; st_cases[$p]="-"
+    n_pass[$p]=0; n_fail[$p]=0
+
+    banner "$p: configure"
+    if [[ $p == windows-* ]] && [ $deps_ok -eq 0 ]; then
+        echo "skipped: the MinGW libraries did not build"
+        st_conf[$p]="no deps"; n_fail[$p]=1; any_failed=1
+        st_time[$p]=$((SECONDS - t0)); continue
+    fi
+    if cmake --preset "$p" >"$logs/$p-configure.log" 2>&1; then
+        st_conf[$p]=ok
+        tail -n 3 "$logs/$p-configure.log"
+    else
+        st_conf[$p]=FAILED; n_fail[$p]=1; any_failed=1
+        tail -n 60 "$logs/$p-configure.log"
+        echo "configure failed; full log: $logs/$p-configure.log"
+        st_time[$p]=$((SECONDS - t0)); continue
+    fi
+
+    banner "$p: build"
+    if cmake --build --preset "$p" --parallel "$jobs" 2>&1 | tee "$logs/$p-build.log"; then
+        st_build[$p]=ok
+    else
+        st_build[$p]=FAILED; n_fail[$p]=1; any_failed=1
+        echo "build failed; full log: $logs/$p-build.log"
+        st_time[$p]=$((SECONDS - t0)); continue
+    fi
+
+    banner "$p: test"
+    junit="$logs/$p-junit.xml"
+    rm -f "$junit"
+    # Keep the end of every test's output (GoogleTest's totals are there).
+    ctest --preset "$p" -j "$jobs" --timeout "$timeout_s" --no-tests=error \
+        --output-junit "$junit" \
+        --test-output-size-passed 4000000 --test-output-size-failed 4000000 \
+        --test-output-truncation head \
+        2>&1 | tee "$logs/$p-test.log"
+    ctest_rc=${PIPESTATUS[0]}
+    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$logs/$p-test.log" | tail -n1)
+    if [[ $line =~ ([0-9]+)\ tests?\ failed\ out\ of\ ([0-9]+) ]]; then
+        failed=${BASH_REMATCH[1]} total=${BASH_REMATCH[2]}
+        n_pass[$p]=$((total - failed)); n_fail[$p]=$failed
+        st_tests[$p]="$((total - failed))/$total passed"
+    else
+        # No closing line: no tests, or ctest itself failed.
+        n_fail[$p]=1
+        st_tests[$p]="no result"
+    fi
+    if [ "$ctest_rc" -ne 0 ] || [ "${n_fail[$p]}" -ne 0 ]; then
+        any_failed=1
+        [ "${n_fail[$p]}" -ne 0 ] || n_fail[$p]=1
+        st_tests[$p]+=" (ctest exit $ctest_rc)"
+    fi
+    cp="$(count_cases "$junit" PASSED)" cf="$(count_cases "$junit" FAILED)"
+    if [ $((cp + cf)) -gt 0 ]; then st_cases[$p]="$cp passed, $cf failed"; fi
+    st_time[$p]=$((SECONDS - t0))
+done
+
+# ---- summary -----------------------------------------------------------------
+sum_pass=0 sum_fail=0
+banner "summary"
+printf '%-12s %-10s %-8s %-28s %-24s %s\n' preset configure build "tests (ctest)" "GoogleTest cases" time
+for p in "${presets[@]}"; do
+    printf '%-12s %-10s %-8s %-28s %-24s %s\n' "$p" "${st_conf[$p]}" "${st_build[$p]}" \
+        "${st_tests[$p]}" "${st_cases[$p]}" "$(elapsed "${st_time[$p]:-0}")"
+    sum_pass=$((sum_pass + n_pass[$p])); sum_fail=$((sum_fail + n_fail[$p]))
+done
+[ $deps_ok -eq 1 ] || echo "MinGW libraries: FAILED (tools/build-mingw-deps.sh)"
+echo "logs: $logs; total time $(elapsed $((SECONDS - run_start)))"
+echo "$sum_pass passed, $sum_fail failed"
+[ $any_failed -eq 0 ] && [ $deps_ok -eq 1 ]
