@@ -1,0 +1,124 @@
+// One open editor: its child window inside the host's window, every element,
+// effect, texture and font, the parameter binding, hover tracking and the
+// press-and-drag gesture. Draws nothing itself (the render thread does).
+//
+// Threads: creation, destruction, pointer handling and the binding's flushes
+// run on the host's user-interface thread. The render thread reads the tree
+// (complete before it starts, unchanged until it stops) and the shared
+// indices and pointers below, which are atomics.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "framework/DisplayState.h"
+#include "gui/BoundingBox.h"
+#include "gui/DragGesture.h"
+#include "gui/ParameterBinding.h"
+#include "gui/ParameterDescriptor.h"
+#include "plugin/VstInterface.h"
+
+class HaldAuBase;
+
+namespace platform {
+class ChildWindow;
+}
+
+namespace HD {
+
+class UIElement;
+class Group;
+class Effect;
+class StaticText;
+class UIFont;
+class UITexture;
+
+// What the window needs of the editor that made it.
+class WindowOwner
+{
+public:
+    virtual ~WindowOwner() = default;
+    virtual void* parentWindow() = 0;       // the host's window handle
+    virtual HaldAuBase* effectObject() = 0;
+};
+
+class UIWindow
+{
+public:
+    static constexpr int kParameterCount = ParameterBinding::kParameterCount;
+
+    // Takes ownership of both fonts (either may be null or not loaded). A null
+    // parent window makes a window with no system window (tests). The
+    // version caption goes into the static text when there is a font.
+    UIWindow(WindowOwner* owner, const ERect& rectangle, UIFont* font, UIFont* smallFont);
+    ~UIWindow();
+    UIWindow(const UIWindow&) = delete;
+    UIWindow& operator=(const UIWindow&) = delete;
+
+    // Pointer input, window thread. Points are window units (origin
+    // bottom-left, y up).
+    void updateHover(Point point);
+    // Starts a press-and-drag; the platform feeds the rest to gesture().
+    bool beginDrag(Point point, int modifiers);
+    DragGesture& gesture() { return gesture_; }
+    // Linux: drains the window's events (the host's idle call).
+    void processEvents();
+
+    HaldAuBase* effect() const { return effect_; }
+    WindowOwner* owner() const { return owner_; }
+    platform::ChildWindow* childWindow() const { return child_.get(); }
+    const ERect& rectangle() const { return rectangle_; }
+
+    // Owned lists, in creation order.
+    std::vector<UIElement*> elements;
+    std::vector<UITexture*> textures;
+    std::vector<Effect*> effects;
+
+    Group* root = nullptr;
+    StaticText* text = nullptr;
+    UIFont* font = nullptr;       // 14 point, null when absent
+    UIFont* smallFont = nullptr;  // 11 point, null when absent
+    ParameterBinding binding;
+    ParameterDescriptor descriptors[kParameterCount];
+
+    float scale = 1.0f;  // the "GUI scale" preference: drag distance per pointer unit
+    std::atomic<int> hoverIndex{-1};
+    std::atomic<int> activeIndex{-1};
+    std::atomic<UIElement*> hoverElement{nullptr};
+    std::atomic<UIElement*> tooltipElement{nullptr};
+    std::atomic<const char* const*> descriptionTable{nullptr};
+
+    // Projection, from the rectangle.
+    int viewWidth = 0, viewHeight = 0;
+    float aspect = 0, pixelScaleX = 0, pixelScaleY = 0, fieldOfView = 65.0f;
+    float cameraDistance = 0, cameraX = 0, cameraY = 0;
+    float lightPosition[4] = {0.0f, 0.0f, 50.0f, 1.0f};
+
+    // Read by the render thread's frame.
+    DisplayState displayState{};
+    float tooltipAlpha = 0.0f;
+    float tooltipBox[4] = {};
+    char tooltipText[256] = {};
+
+    // The number of live windows (the class registration count on Windows).
+    static int liveWindows();
+
+    // Pixels from the editor's top-left corner to window units (y up).
+    Point toWindowUnits(int x, int y) const;
+
+private:
+    class Input;
+
+    WindowOwner* owner_;
+    HaldAuBase* effect_;
+    ERect rectangle_;
+    std::unique_ptr<Input> input_;
+    std::unique_ptr<platform::ChildWindow> child_;
+    DragGesture gesture_{this};
+};
+
+// The version caption's text: "haldrane : parfelle 2.0.2".
+const char* versionCaption();
+
+}  // namespace HD
