@@ -35,7 +35,7 @@ pkgs=(
     libsndfile1-dev
     libx11-dev libgl-dev libglu1-mesa-dev libglew-dev libftgl-dev
     libfreetype-dev libpng-dev zlib1g-dev libfontconfig-dev fonts-wine
-    xvfb xauth x11-utils imagemagick
+    xvfb xauth x11-utils imagemagick libxtst-dev xdotool
     # cross builds
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
