@@ -1,0 +1,87 @@
+#include "gui/Control.h"
+
+#include <cmath>
+
+#include "framework/HaldAuBase.h"
+#include "gui/UIWindow.h"
+
+namespace HD {
+
+namespace {
+constexpr int kUnitMidiNoteNumber = 11;  // not among the framework's units, but whole numbers all the same
+}
+
+bool isSteppedUnit(int unit)
+{
+    return unit == kUnitIndexed || unit == kUnitBoolean || unit == kUnitMidiNoteNumber || unit == kUnitBeats;
+}
+
+Control::Control(int index, UIWindow* window) : ControlBase(window)
+{
+    if (window && index >= 0 && index < UIWindow::kParameterCount) {
+        descriptor_ = window->descriptors[index];
+        window->binding.addControl(index, this, window->effect());
+    } else {
+        descriptor_.index = index;
+    }
+    stepped = isSteppedUnit(descriptor_.unit);
+}
+
+void Control::getBounds(BoundingBox& box) { box.enlarge(bounds); }
+
+UIElement* Control::hitTest(Point point) { return bounds.contains(point) ? this : nullptr; }
+
+void Control::mouseDown(Point, int) { window()->activeIndex.store(descriptor_.index, std::memory_order_relaxed); }
+
+void Control::mouseUp(Point, int)
+{
+    int mine = descriptor_.index;
+    window()->activeIndex.compare_exchange_strong(mine, -1, std::memory_order_relaxed);
+}
+
+void Control::mouseEnter()
+{
+    window()->hoverIndex.store(descriptor_.index, std::memory_order_relaxed);
+    window()->tooltipElement.store(this, std::memory_order_relaxed);
+}
+
+void Control::mouseLeave()
+{
+    // Another element may have published its index since; leave that alone.
+    int mine = descriptor_.index;
+    window()->hoverIndex.compare_exchange_strong(mine, -1, std::memory_order_relaxed);
+}
+
+void Control::parameterChanged(const ParameterDescriptor*, float)
+{
+    // The value passed may be stale by now: the effect holds the latest.
+    HaldAuBase* effect = descriptor_.effect;
+    if (!effect) return;
+    storeValue(effect->normalisedFromValue(descriptor_.index, effect->getValue(descriptor_.index)));
+}
+
+void Control::setNormalisedValue(float& n)
+{
+    HaldAuBase* effect = descriptor_.effect;
+    if (!effect) return;
+    float value;
+    if (stepped) {
+        const float range = descriptor_.maximum - descriptor_.minimum;
+        value = std::floor(descriptor_.minimum + n * range + 0.5f);
+        if (range != 0.0f) n = (value - descriptor_.minimum) / range;
+    } else {
+        value = effect->valueFromNormalised(descriptor_.index, n);
+    }
+    setValue(value);
+}
+
+void Control::setValue(float value)
+{
+    HaldAuBase* effect = descriptor_.effect;
+    if (!effect) return;
+    effect->setValue(descriptor_.index, value);
+    // The editor queues it for every control of the parameter, this one included.
+    if (HaldEditor* editor = effect->haldEditor()) editor->parameterChanged(descriptor_.index, value);
+}
+
+}  // namespace HD
