@@ -3,6 +3,7 @@
 // worked out from their geometry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -19,6 +20,7 @@
 #include "editor/ZedaViruZovozeze.h"
 #include "gui/GL.h"
 #include "gui/Group.h"
+#include "gui/UIFont.h"
 #include "gui/UITexture.h"
 #include "platform/SystemServices.h"
 
@@ -217,6 +219,50 @@ TEST_F(DrawingTest, ThePointerShowsTheValue)
         EXPECT_TRUE(dark(at(cx, cy + 16)));
         EXPECT_TRUE(dark(at(cx - 13, cy)));
     }
+}
+
+// The label goes into the background image, centred under its knob.
+TEST_F(DrawingTest, TheLabelIsCentredUnderTheKnobInItsGrey)
+{
+#ifdef _WIN32
+    HD::UIFont font(11.0f, "Z:\\usr\\share\\wine\\fonts\\tahoma.ttf");
+#else
+    HD::UIFont font(11.0f, "/usr/share/wine/fonts/tahoma.ttf");
+#endif
+    ASSERT_TRUE(font.loaded()) << "Wine's fonts (fonts-wine) are needed for this test";
+    font.preloadGlyphs();
+    auto* renderer = new ZedaViruZovozeze(window.get());
+    window->effects.push_back(renderer);
+    auto* group = new HD::Group(window.get());
+    HD::addChild(window->root, group);
+    group->offset[0] = group->offset[1] = 100.0f;
+    auto* labelled = new DivuRevu(kFeedback, window.get(), renderer, "Feedback", 0.0f);
+    auto* bare = new DivuRevu(kDryLevel, window.get(), renderer, nullptr, 44.0f);
+    HD::addChild(group, labelled);
+    HD::addChild(group, bare);
+    labelled->drawBackground(&font);
+    bare->drawBackground(&font);
+
+    // Box (100, 100) to (130, 135), centre (115, 117.5): the baseline is
+    // 17.5 / 2 + the line height below the centre.
+    const float baseline = 117.5f - 8.75f - font.lineHeight();
+    int lit = 0, outside = 0, left = 1000, right = -1;
+    Pixel brightest{};
+    for (int y = 50; y < 170; ++y)
+        for (int x = 60; x < 200; ++x) {
+            const Pixel p = at(x, y);
+            if (dark(p)) continue;
+            ++lit;
+            outside += (y < baseline - 4 || y > baseline + 12) ? 1 : 0;
+            left = std::min(left, x);
+            right = std::max(right, x + 1);
+            if (p[1] > brightest[1]) brightest = p;
+        }
+    EXPECT_GT(lit, 30);
+    EXPECT_EQ(outside, 0);
+    EXPECT_NEAR((left + right) / 2.0, 115.0, 2.0);
+    EXPECT_NEAR(right - left, font.textWidth("Feedback"), 3.0);
+    expectPixel(brightest, 0.52, 0.55, 0.5, 12);
 }
 
 // Lit against unlit at the centre vertex (normal straight out of the panel),
