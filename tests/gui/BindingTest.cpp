@@ -204,24 +204,38 @@ TEST(BindingTest, ProducersOnOtherThreadsRaceTheFlushSafely)
     BindingRig b;
     Control* first[2] = {b.control(rig::kLevel), b.control(rig::kLevel)};
     Control* second = b.control(rig::kCutoff);
-    constexpr int kChanges = 200000;
+    // Producers keep going until the window thread has flushed many times
+    // while they ran, however the threads happen to be scheduled.
+    constexpr int kMinimumChanges = 100000;
+    constexpr int kMinimumFlushes = 1000;
+    constexpr int kMaximumChanges = 1 << 23;  // values stay exact in a float
 
+    std::atomic<bool> go{false};
+    std::atomic<int> flushes{0};
     std::atomic<int> running{2};
-    auto produce = [&](int index) {
+    float made[2] = {0, 0};  // each producer's last value, read after join
+    auto produce = [&](int index, float* last) {
+        while (!go.load()) std::this_thread::yield();
         // Increasing values, so order is visible at the other end.
-        for (int k = 1; k <= kChanges; ++k) b.binding.queueChange(index, static_cast<float>(k));
+        int k = 0;
+        while ((k < kMinimumChanges || flushes.load(std::memory_order_relaxed) < kMinimumFlushes) &&
+               k < kMaximumChanges)
+            b.binding.queueChange(index, static_cast<float>(++k));
+        *last = static_cast<float>(k);
         running.fetch_sub(1);
     };
-    std::thread a(produce, rig::kLevel);
-    std::thread c(produce, rig::kCutoff);
-    int flushes = 0;
+    std::thread a(produce, rig::kLevel, &made[0]);
+    std::thread c(produce, rig::kCutoff, &made[1]);
+    go.store(true);
     while (running.load() > 0) {
         b.binding.flushPending();
-        ++flushes;
+        flushes.fetch_add(1, std::memory_order_relaxed);
     }
     a.join();
     c.join();
     b.binding.flushPending();
+    ASSERT_GE(made[0], static_cast<float>(kMinimumChanges));
+    ASSERT_GE(made[1], static_cast<float>(kMinimumChanges));
 
     // Per parameter: values strictly increasing (arrival order kept, nothing
     // delivered twice), each change to the Level controls as one consecutive
@@ -246,9 +260,9 @@ TEST(BindingTest, ProducersOnOtherThreadsRaceTheFlushSafely)
             ++cutoffCount;
         }
     }
-    EXPECT_EQ(lastLevel, static_cast<float>(kChanges));
-    EXPECT_EQ(lastCutoff, static_cast<float>(kChanges));
-    EXPECT_LE(levelCount, static_cast<size_t>(kChanges));
-    EXPECT_LE(cutoffCount, static_cast<size_t>(kChanges));
-    EXPECT_GT(flushes, 0);
+    EXPECT_EQ(lastLevel, made[0]);
+    EXPECT_EQ(lastCutoff, made[1]);
+    EXPECT_LE(levelCount, static_cast<size_t>(made[0]));
+    EXPECT_LE(cutoffCount, static_cast<size_t>(made[1]));
+    EXPECT_GT(flushes.load(), 0);
 }
