@@ -31,7 +31,7 @@ struct SampleConstants
 // count samples in one direction. Faded: near a turning point, where the
 // written input fades to its DC part; otherwise g is 1 and the cell simply
 // takes the input plus feedback.
-template <bool Faded>
+template <bool Faded, EchoResponse Response>
 inline void runSamples(Sweep& sweep, uint32_t count, int32_t step, const SampleConstants& k)
 {
     float* const line = sweep.line;
@@ -49,7 +49,7 @@ inline void runSamples(Sweep& sweep, uint32_t count, int32_t step, const SampleC
         if (!std::isfinite(x)) x = 0.0f;  // one bad sample must not poison the line
 
         const float d = line[position];
-        const float e = processEcho(d, k.echo, filter);
+        const float e = processEcho<Response>(d, k.echo, filter);
         tracker = x - previous + k.R * tracker;
         previous = x;
         destination[done] = e * k.wet + x * k.dry;
@@ -70,6 +70,27 @@ inline void runSamples(Sweep& sweep, uint32_t count, int32_t step, const SampleC
     sweep.filter = filter;
     sweep.previous = previous;
     sweep.tracker = tracker;
+}
+
+template <EchoResponse Response>
+inline void runSamples(Sweep& sweep, uint32_t count, int32_t step, const SampleConstants& k, bool faded)
+{
+    if (faded)
+        runSamples<true, Response>(sweep, count, step, k);
+    else
+        runSamples<false, Response>(sweep, count, step, k);
+}
+
+inline void runSamples(Sweep& sweep, uint32_t count, int32_t step, const SampleConstants& k, bool faded,
+                       EchoResponse response)
+{
+    switch (response) {
+    case EchoResponse::Thru: runSamples<EchoResponse::Thru>(sweep, count, step, k, faded); break;
+    case EchoResponse::Low: runSamples<EchoResponse::Low>(sweep, count, step, k, faded); break;
+    case EchoResponse::Band: runSamples<EchoResponse::Band>(sweep, count, step, k, faded); break;
+    case EchoResponse::High: runSamples<EchoResponse::High>(sweep, count, step, k, faded); break;
+    default: runSamples<EchoResponse::Blend>(sweep, count, step, k, faded); break;
+    }
 }
 
 }  // namespace
@@ -143,6 +164,7 @@ void HaldParfelle::CParfelleKernel::Process(const float* source, float* destinat
 
     Sweep sweep{buffer_.get(), source, destination, 0, 0.0f, 0, filter_, previousInput_, inputTracker_};
     const SampleConstants constants{coefficients, R, fb, dry, wet, Lf};
+    const EchoResponse response = responseOf(coefficients);
     bool forward = forward_ != 0;
 
     sweep.position = blockStartPosition(position_, forward, L);
@@ -169,10 +191,7 @@ void HaldParfelle::CParfelleKernel::Process(const float* source, float* destinat
             else
                 run = step > 0 ? n : at - middleLast;
             const uint32_t count = static_cast<uint32_t>(std::min<int64_t>(run, n));
-            if (middle)
-                runSamples<false>(sweep, count, step, constants);
-            else
-                runSamples<true>(sweep, count, step, constants);
+            runSamples(sweep, count, step, constants, !middle, response);
             n -= count;
         }
     }

@@ -116,7 +116,34 @@ inline EchoCoefficients computeEchoCoefficients(const EchoSettings& s)
     return c;
 }
 
-// One sample of the echo path; advances the filter state.
+// Which responses a block's weights mix. A whole "Filter Type" selects one
+// response alone; the loop then skips the three products that would add zeros
+// (the result is the same number).
+enum class EchoResponse
+{
+    Thru,
+    Low,
+    Band,
+    High,
+    Blend,
+};
+
+inline EchoResponse responseOf(const EchoCoefficients& c)
+{
+    const bool thru = c.wThru == 1.0f && c.wLow == 0.0f && c.wBand == 0.0f && c.wHigh == 0.0f;
+    const bool low = c.wLow == 1.0f && c.wThru == 0.0f && c.wBand == 0.0f && c.wHigh == 0.0f;
+    const bool band = c.wBand == 1.0f && c.wThru == 0.0f && c.wLow == 0.0f && c.wHigh == 0.0f;
+    const bool high = c.wHigh == 1.0f && c.wThru == 0.0f && c.wLow == 0.0f && c.wBand == 0.0f;
+    return thru ? EchoResponse::Thru
+           : low ? EchoResponse::Low
+           : band ? EchoResponse::Band
+           : high ? EchoResponse::High
+                  : EchoResponse::Blend;
+}
+
+// One sample of the echo path; advances the filter state. Response must be
+// responseOf(c) or Blend, which serves every set of weights.
+template <EchoResponse Response>
 inline float processEcho(float d, const EchoCoefficients& c, EchoFilterState& state)
 {
     const float y = d * c.drive;
@@ -135,5 +162,16 @@ inline float processEcho(float d, const EchoCoefficients& c, EchoFilterState& st
     state.low = low;
     state.high = high;
     state.band = band;
-    return u * c.wThru + high * c.wHigh + band * c.wBand + low * c.wLow;
+    switch (Response) {
+    case EchoResponse::Thru: return u;
+    case EchoResponse::Low: return low;
+    case EchoResponse::Band: return band;
+    case EchoResponse::High: return high;
+    default: return u * c.wThru + high * c.wHigh + band * c.wBand + low * c.wLow;
+    }
+}
+
+inline float processEcho(float d, const EchoCoefficients& c, EchoFilterState& state)
+{
+    return processEcho<EchoResponse::Blend>(d, c, state);
 }
