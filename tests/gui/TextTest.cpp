@@ -291,31 +291,6 @@ TEST(FontTest, MetricsAreHalfTheTextureFontsAtTwiceTheSize)
     EXPECT_FLOAT_EQ(font.descender(), static_cast<float>(f->size->metrics.descender) / 64.0f * 0.5f);
 }
 
-TEST(FontTest, WidthsAddAdvancesAndKerning)
-{
-    // Wine's Tahoma, and a face with kerning pairs where there is one.
-    std::vector<std::string> files;
-    if (readable(kWineTahoma)) files.push_back(kWineTahoma);
-    if (readable(kKerningFace)) files.push_back(kKerningFace);
-    ASSERT_FALSE(files.empty());
-    for (const std::string& file : files) {
-        ReferenceFace face(file, 14);
-        ASSERT_TRUE(face.ok()) << file;
-        UIFont font(14.0f, file);
-        ASSERT_TRUE(font.loaded()) << file;
-        for (const char* s : {"AV", "To Wa", "Level", "x"}) {
-            double expected = 0;
-            for (const char* p = s; *p; ++p)
-                expected += face.glyph(static_cast<unsigned char>(*p)).advance +
-                            face.kerning(static_cast<unsigned char>(p[0]), static_cast<unsigned char>(p[1]));
-            EXPECT_NEAR(font.textWidth(s), expected * 0.5, 1e-4) << file << " '" << s << "'";
-        }
-        // Characters without a glyph take no space.
-        EXPECT_FLOAT_EQ(font.textWidth("\x01\xe9\x7f"), 0.0f) << file;
-        EXPECT_FLOAT_EQ(font.textWidth(""), 0.0f);
-    }
-}
-
 TEST(LayoutTest, GlyphsSitWhereTheFaceSaysFromAFlooredPen)
 {
     ASSERT_TRUE(readable(kWineTahoma)) << "Wine's fonts (fonts-wine) are needed for this test";
@@ -403,8 +378,12 @@ TEST(LayoutTest, CharactersWithoutGlyphs)
     EXPECT_EQ(spaced[1].x0, spaced[1].x1);
     EXPECT_GT(spaced[2].x0, joined[1].x0);
 
-    // The empty string lays out to nothing.
+    // Nor do they count in a width.
+    EXPECT_FLOAT_EQ(font.textWidth("H\x01\xe9i\x7f"), font.textWidth("Hi"));
+
+    // The empty string lays out to nothing and has no width.
     EXPECT_TRUE(layoutOf(font, "", 0, 0).empty());
+    EXPECT_FLOAT_EQ(font.textWidth(""), 0.0f);
 }
 
 TEST(StaticTextTest, RunsAndTheirVertexArray)
