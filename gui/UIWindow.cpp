@@ -105,8 +105,9 @@ UIWindow::UIWindow(WindowOwner* owner, const ERect& rectangle, UIFont* font, UIF
 
 UIWindow::~UIWindow()
 {
-    // First of all the render thread stops (DestroyRenderTask, with the
-    // render thread): it reads everything freed below.
+    // First of all the render thread stops (what DestroyRenderTask does):
+    // it reads everything freed below.
+    renderState.reset();
 
     // Then the system window: from here on no input reaches this object,
     // even if the host keeps its own window. It must be gone before the

@@ -34,6 +34,15 @@ class StaticText;
 class UIFont;
 class UITexture;
 
+// The render thread and its graphics (editor/RenderTask.h). The window only
+// owns it: destroying it stops the thread, which is the first thing the
+// window does when it goes.
+class RenderState
+{
+public:
+    virtual ~RenderState() = default;
+};
+
 // What the window needs of the editor that made it.
 class WindowOwner
 {
@@ -100,6 +109,9 @@ public:
     float tooltipAlpha = 0.0f;
     float tooltipBox[4] = {};
     char tooltipText[256] = {};
+
+    // Set by CreateRenderTask while the render thread runs.
+    std::unique_ptr<RenderState> renderState;
 
     // The number of live windows (the class registration count on Windows).
     static int liveWindows();
