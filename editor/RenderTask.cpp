@@ -68,6 +68,7 @@ public:
     std::atomic<long> frames{0};
     std::atomic<long long> frameCpuNanoseconds{0};
     std::atomic<long long> firstFrameNanoseconds{-1};
+    std::atomic<RenderStatistics::Background> background{RenderStatistics::Background::NotMade};
 
     // A test's request for the next frame's pixels.
     std::mutex captureMutex;
@@ -156,6 +157,7 @@ void makeBackground(RenderTask& task)
         clearGLErrors();
         setTextureParameters();
         clearGLErrors();
+        task.background = RenderStatistics::Background::SystemImage;
         return;
     }
     if (!task.extensionsReady || !GLEW_ARB_framebuffer_object) return;
@@ -170,6 +172,7 @@ void makeBackground(RenderTask& task)
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, task.backgroundTexture, 0);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
         drawBackgroundImage(window);
+        task.background = RenderStatistics::Background::Framebuffer;
     } else {
         glDeleteTextures(1, &task.backgroundTexture);
         task.backgroundTexture = 0;
@@ -528,6 +531,7 @@ RenderStatistics renderStatistics(const UIWindow* window)
         statistics.frameCpuSeconds = static_cast<double>(task->frameCpuNanoseconds.load()) * 1e-9;
         const long long first = task->firstFrameNanoseconds.load();
         statistics.firstFrameSeconds = first < 0 ? -1.0 : static_cast<double>(first) * 1e-9;
+        statistics.background = task->background.load();
     }
     return statistics;
 }

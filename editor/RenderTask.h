@@ -44,6 +44,9 @@ struct RenderStatistics
     long frames = 0;                  // frames swapped
     double frameCpuSeconds = 0.0;     // the render thread's processor time in those frames
     double firstFrameSeconds = -1.0;  // from CreateRenderTask to the first swap; -1 before it
+    // Where the static background came from.
+    enum class Background { NotMade, SystemImage, Framebuffer };
+    Background background = Background::NotMade;
 };
 RenderStatistics renderStatistics(const UIWindow* window);
 
