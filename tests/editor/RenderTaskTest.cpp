@@ -20,6 +20,7 @@
 #include <windows.h>
 #else
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #endif
 
 #include "EditorFixture.h"
@@ -29,6 +30,7 @@
 #include "gui/UIElement.h"
 #include "gui/UIFont.h"
 #include "gui/UIWindow.h"
+#include "platform/ChildWindow.h"
 #include "platform/RenderThread.h"
 #include "platform/SystemServices.h"
 
@@ -45,6 +47,8 @@ const char* const kTahoma = "Z:\\usr\\share\\wine\\fonts\\tahoma.ttf";
 #else
 const char* const kTahoma = "/usr/share/wine/fonts/tahoma.ttf";
 #endif
+
+using Pixel = std::array<int, 3>;
 
 // The host's window.
 class HostWindow
@@ -101,6 +105,31 @@ public:
 #endif
     }
 
+#ifndef _WIN32
+    // What the X server shows in window (the editor's child), RGB per
+    // pixel, rows from the bottom as OpenGL counts them; empty on failure.
+    std::vector<Pixel> screenshot(void* window, int width, int height)
+    {
+        std::vector<Pixel> pixels;
+        XImage* image = XGetImage(display_, static_cast<Window>(reinterpret_cast<uintptr_t>(window)), 0, 0,
+                                  static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes, ZPixmap);
+        if (!image) return pixels;
+        auto channel = [](unsigned long value, unsigned long mask) {
+            int shift = 0;
+            while (mask && !(mask & 1u)) mask >>= 1, ++shift;
+            return static_cast<int>(((value >> shift) & mask) * 255u / (mask ? mask : 1u));
+        };
+        for (int y = height - 1; y >= 0; --y)
+            for (int x = 0; x < width; ++x) {
+                const unsigned long value = XGetPixel(image, x, y);
+                pixels.push_back({channel(value, image->red_mask), channel(value, image->green_mask),
+                                  channel(value, image->blue_mask)});
+            }
+        XDestroyImage(image);
+        return pixels;
+    }
+#endif
+
 private:
 #ifdef _WIN32
     HWND window_ = nullptr;
@@ -133,8 +162,6 @@ HD::UIFont* tahoma(float size)
 
 std::vector<std::string> reportedErrors;
 void collectError(const std::string& text, bool) { reportedErrors.push_back(text); }
-
-using Pixel = std::array<int, 3>;
 
 // An editor window in the host's window: the effect, fonts and all.
 struct Editor
@@ -287,6 +314,17 @@ TEST_F(RenderTaskTest, DrawsThePanelColourTheStatusBandAndTheCaption)
     // The version caption at x 60, and nothing from the status line.
     EXPECT_GT(countUnlike(frame, 60, 290, 220, bandTop, kBand), 50);
     EXPECT_EQ(countUnlike(frame, 300, 290, 750, bandTop, kBand), 0);
+
+#ifndef _WIN32
+    // The frames reached the window itself: what the X server shows there.
+    const std::vector<Pixel> shown =
+        editor.host.screenshot(editor.window->childWindow()->handle(), kWidth, kHeight);
+    ASSERT_EQ(shown.size(), static_cast<size_t>(kWidth) * kHeight);
+    for (auto [x, y] : {std::pair{2, 2}, std::pair{385, 150}, std::pair{700, 291}, std::pair{700, 288}}) {
+        const Pixel p = shown[static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)];
+        EXPECT_TRUE(similar(p, at(frame, x, y))) << x << "," << y << ": " << p[0] << " " << p[1] << " " << p[2];
+    }
+#endif
 }
 
 TEST_F(RenderTaskTest, StatusLineShowsTheActiveOrHoveredParameterAndDescriptions)
