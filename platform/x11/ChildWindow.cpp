@@ -63,6 +63,7 @@ public:
 
     ~X11ChildWindow() override
     {
+        if (destroyed_) *destroyed_ = true;
         // The host may have destroyed its window (and ours with it) already:
         // the BadWindow that follows is one of ours and swallowed.
         if (alive_) XDestroyWindow(display_, window_);
@@ -75,11 +76,16 @@ public:
 
     void processEvents() override
     {
+        // An element's action may close the editor, and this window with it.
+        bool destroyed = false;
+        destroyed_ = &destroyed;
         while (XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
             dispatch(event);
+            if (destroyed) return;
         }
+        destroyed_ = nullptr;
     }
 
 private:
@@ -160,6 +166,7 @@ private:
     WindowInput* input_;
     unsigned altMask_;
     bool alive_ = true;
+    bool* destroyed_ = nullptr;  // set while events are delivered
     bool dragging_ = false;
     int dragModifiers_ = 0;
 };
