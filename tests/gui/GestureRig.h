@@ -6,6 +6,7 @@
 #include <atomic>
 #include <ostream>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -95,11 +96,16 @@ public:
     std::vector<Delivery> deliveries;
 };
 
-// The host's callback: counts the display refreshes asked for.
+// The host's callback: counts the display refreshes asked for, and does
+// whatever the test asks of a host at that moment.
 inline std::atomic<int> displayRefreshes{0};
+inline std::function<void()> refreshHook;
 inline intptr_t VST_CALLBACK countingHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float)
 {
-    if (opcode == audioMasterUpdateDisplay) ++displayRefreshes;
+    if (opcode == audioMasterUpdateDisplay) {
+        ++displayRefreshes;
+        if (refreshHook) refreshHook();
+    }
     return 0;
 }
 

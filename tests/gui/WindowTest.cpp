@@ -80,7 +80,16 @@ public:
     // Performs the script; then the window takes its input until done()
     // holds (or a few seconds pass), and whatever else arrives soon after.
     // Without done, only what arrives soon (for what must not happen).
-    void deliver(HD::UIWindow* window, const std::function<bool()>& done = nullptr);
+    // The window is looked up afresh each time: the script may close it.
+    void deliverTo(const std::function<HD::UIWindow*()>& window, const std::function<bool()>& done);
+    void deliver(HD::UIWindow* window, const std::function<bool()>& done = nullptr)
+    {
+        deliverTo([window] { return window; }, done);
+    }
+    void deliver(std::unique_ptr<HD::UIWindow>& window, const std::function<bool()>& done = nullptr)
+    {
+        deliverTo([&window] { return window.get(); }, done);
+    }
 
     // What the system says of a window.
     static bool exists(void* window);
@@ -204,9 +213,10 @@ Host::~Host()
 bool Host::ok() const { return impl_->parent != nullptr; }
 void* Host::parent() const { return impl_->parent; }
 
-void Host::deliver(HD::UIWindow* window, const std::function<bool()>& done)
+void Host::deliverTo(const std::function<HD::UIWindow*()>& current, const std::function<bool()>& done)
 {
-    (void)window;  // Windows delivers to the window procedure itself
+    // The system delivers to the window procedure itself.
+    HD::UIWindow* window = current();
     HWND parent = impl_->parent;
     HWND child = window && window->childWindow() ? static_cast<HWND>(window->childWindow()->handle()) : nullptr;
     bool held = false;  // a button is down: the pointer belongs to the drag loop, on the host's window
@@ -322,8 +332,11 @@ Host::~Host()
 bool Host::ok() const { return impl_->display && impl_->parentAlive; }
 void* Host::parent() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(impl_->parent)); }
 
-void Host::deliver(HD::UIWindow* window, const std::function<bool()>& done)
+void Host::deliverTo(const std::function<HD::UIWindow*()>& current, const std::function<bool()>& done)
 {
+    auto pump = [&] {
+        if (HD::UIWindow* window = current()) window->processEvents();
+    };
     Display* d = impl_->display;
     for (const Step& step : script_) {
         switch (step.kind) {
@@ -344,12 +357,11 @@ void Host::deliver(HD::UIWindow* window, const std::function<bool()>& done)
             break;
         case Step::Call:
             // The editor first takes what came before, as a host's idle would.
-            for (int i = 0; i < 20 && window; ++i) {
-                window->processEvents();
+            for (int i = 0; i < 20; ++i) {
+                pump();
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             }
             actions_[static_cast<size_t>(step.a)]();
-            window = nullptr;  // it may be gone
             break;
         }
         // One step at a time through the server, so requests and fake input
@@ -357,14 +369,14 @@ void Host::deliver(HD::UIWindow* window, const std::function<bool()>& done)
         XSync(d, False);
     }
     script_.clear();
-    if (!window) return;
+    if (!current()) return;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (done && !done() && std::chrono::steady_clock::now() < deadline) {
-        window->processEvents();
+        pump();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     for (int i = 0; i < 20; ++i) {
-        window->processEvents();
+        pump();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
@@ -437,13 +449,13 @@ struct WindowFixture : ::testing::Test
         displayRefreshes = 0;
         // Start with the pointer away from the editor.
         host.move(250, 150);
-        host.deliver(window.get(), [] { return true; });
+        host.deliver(window, [] { return true; });
     }
 
     // Delivers until the element has received `count` calls.
     void deliverUntil(size_t count)
     {
-        host.deliver(window.get(), [&] { return element->calls.size() >= count; });
+        host.deliver(window, [&] { return element->calls.size() >= count; });
     }
 
     CountingEffect effect;
@@ -469,7 +481,7 @@ TEST_F(WindowFixture, ThePointerOverAnElementEntersItAndLeavesItForAnotherPlace)
     host.move(100, 50);
     deliverUntil(3);
     host.move(260, 50);
-    host.deliver(window.get());
+    host.deliver(window);
     EXPECT_EQ(element->calls, (std::vector<Record>{enter(), leave(), enter()}));
     EXPECT_EQ(window->hoverElement.load(), element);
 }
@@ -549,7 +561,7 @@ TEST_F(WindowFixture, ReleasingAnotherButtonEndsTheDrag)
     EXPECT_EQ(element->calls, expected);
     // The first button's own release later starts nothing.
     host.release(1);
-    host.deliver(window.get());
+    host.deliver(window);
     EXPECT_EQ(element->calls.size(), expected.size());
 }
 
@@ -603,7 +615,7 @@ TEST_F(WindowFixture, APressOverNothingStartsNoDrag)
     host.move(60, 70);  // over the element, button still down
     host.release(1);
     host.move(62, 70);
-    host.deliver(window.get());
+    host.deliver(window);
     // No gesture: the element sees at most hovering, never a press or a drag.
     for (const Record& r : element->calls) EXPECT_TRUE(r.call == Call::Enter || r.call == Call::Leave) << r;
     EXPECT_EQ(displayRefreshes.load(), 0);
@@ -634,8 +646,22 @@ TEST_F(WindowFixture, TheHostClosingTheEditorDuringADragIsSurvived)
     host.call([this] { window.reset(); });
     host.move(80, 60);
     host.release(1);
-    host.deliver(window.get());
+    host.deliver(window);
     EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(HD::UIWindow::liveWindows(), 0);
+}
+
+TEST_F(WindowFixture, TheHostClosingTheEditorWhenAskedToRefreshIsSurvived)
+{
+    refreshHook = [this] { window.reset(); };
+    host.move(60, 70);
+    host.press(1);
+    host.move(70, 60);
+    host.release(1);
+    host.deliver(window, [this] { return window == nullptr; });
+    refreshHook = nullptr;
+    EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(displayRefreshes.load(), 1);
     EXPECT_EQ(HD::UIWindow::liveWindows(), 0);
 }
 
