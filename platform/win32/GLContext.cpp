@@ -71,7 +71,8 @@ public:
 
     bool makeCurrent() override
     {
-        current_ = context_ && wglMakeCurrent(windowDC_, context_);
+        // The host may have destroyed its window, and ours with it.
+        current_ = context_ && IsWindow(window_) && wglMakeCurrent(windowDC_, context_);
         return current_;
     }
 

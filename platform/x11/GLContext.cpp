@@ -40,6 +40,10 @@ public:
             report("the editor's window has no visual");
             return;
         }
+        // The host may destroy its window, and ours with it, while we draw:
+        // the destruction is announced on this connection too.
+        XSelectInput(display_, window_, StructureNotifyMask);
+        errorsBefore_ = swallowedErrors(display_);
         context_ = glXCreateContext(display_, visual, nullptr, True);
         XFree(visual);
         if (!context_) {
@@ -64,13 +68,18 @@ public:
 
     bool makeCurrent() override
     {
-        current_ = context_ && glXMakeCurrent(display_, window_, context_);
+        if (!context_ || windowGone()) {
+            if (current_) glXMakeCurrent(display_, None, nullptr);
+            current_ = false;
+            return false;
+        }
+        current_ = glXMakeCurrent(display_, window_, context_);
         return current_;
     }
 
     void swapBuffers() override
     {
-        if (current_) glXSwapBuffers(display_, window_);
+        if (current_ && !windowGone()) glXSwapBuffers(display_, window_);
     }
 
     void doneCurrent() override
@@ -85,6 +94,21 @@ public:
     const unsigned char* endImage() override { return nullptr; }
 
 private:
+    // Mesa's software rasteriser corrupts its heap when it draws for a
+    // window that no longer exists, so drawing stops as soon as the window's
+    // destruction, or any error about it, reaches this connection.
+    bool windowGone()
+    {
+        if (gone_) return true;
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type == DestroyNotify && event.xdestroywindow.window == window_) gone_ = true;
+        }
+        if (swallowedErrors(display_) != errorsBefore_) gone_ = true;
+        return gone_;
+    }
+
     static void report(const char* text)
     {
         setLastErrorText(text);
@@ -94,7 +118,9 @@ private:
     Display* display_ = nullptr;
     Window window_;
     GLXContext context_ = nullptr;
+    unsigned long errorsBefore_ = 0;
     bool current_ = false;
+    bool gone_ = false;
 };
 
 }  // namespace
