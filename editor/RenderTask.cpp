@@ -1,5 +1,6 @@
 #include "editor/RenderTask.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "framework/HaldAuBase.h"
 #include "gui/Effect.h"
@@ -237,8 +239,14 @@ void drawStatusLine(UIWindow& window, const ParameterDescriptor& descriptor, flo
     window.effect()->getParameterLabel(descriptor.index, label);
     label[sizeof label - 1] = '\0';
     if (label[0]) drawString(font, label, 590.0f, y0);
-    if (tooltip)
-        std::snprintf(tooltip, 256, "%s %s%s%s", name, display, label[0] ? " " : "", label);
+    if (tooltip) {
+        std::string text = std::string(name) + " " + display;
+        if (label[0]) text += std::string(" ") + label;
+        // The tooltip holds 255 characters; longer texts are cut.
+        const size_t length = std::min(text.size(), size_t{255});
+        std::memcpy(tooltip, text.data(), length);
+        tooltip[length] = '\0';
+    }
 }
 
 void drawTooltip(UIWindow& window, const char* text)
@@ -372,10 +380,12 @@ void serveCapture(RenderTask& task)
     task.captured.notify_all();
 }
 
-void renderFrame(RenderTask& task)
+// False when the context could not be made current (the host destroyed
+// the window under us): nothing is drawn then.
+bool renderFrame(RenderTask& task)
 {
     UIWindow& window = *task.window;
-    task.context->makeCurrent();
+    if (!task.context->makeCurrent()) return false;
     glViewport(0, 0, window.viewWidth, window.viewHeight);
     glDepthMask(GL_TRUE);
     glClear(GL_DEPTH_BUFFER_BIT);  // the background quad covers every colour
@@ -412,6 +422,7 @@ void renderFrame(RenderTask& task)
 
     serveCapture(task);
     task.context->swapBuffers();
+    return true;
 }
 
 void releaseGraphics(RenderTask& task)
@@ -446,12 +457,13 @@ void renderLoop(platform::RenderThread& thread, void* argument)
         for (Effect* effect : window.effects) effect->update();
         if (drawing) {
             const double cpuBefore = platform::threadCpuSeconds();
-            renderFrame(task);
-            const double cpu = platform::threadCpuSeconds() - cpuBefore;
-            task.frameCpuNanoseconds.fetch_add(static_cast<long long>(cpu * 1e9));
-            if (task.frames.fetch_add(1) == 0)
-                task.firstFrameNanoseconds.store(
-                    std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - task.started).count());
+            if (renderFrame(task)) {
+                const double cpu = platform::threadCpuSeconds() - cpuBefore;
+                task.frameCpuNanoseconds.fetch_add(static_cast<long long>(cpu * 1e9));
+                if (task.frames.fetch_add(1) == 0)
+                    task.firstFrameNanoseconds.store(
+                        std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - task.started).count());
+            }
         }
     } while (!thread.waitForQuit(kFrameWaitMilliseconds));
     {
