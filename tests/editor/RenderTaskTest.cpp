@@ -576,6 +576,30 @@ TEST_F(RenderTaskTest, ClosingAtOnceIsSafeAndLeavesNoThread)
     EXPECT_TRUE(reportedErrors.empty()) << reportedErrors.front();
 }
 
+TEST_F(RenderTaskTest, SurvivesTheHostDestroyingItsWindowFirst)
+{
+    Editor editor;
+    ASSERT_TRUE(editor.host.ok());
+    UIWindow* window = editor.window.get();
+    HD::CreateRenderTask(window);
+    ASSERT_FALSE(editor.frame().empty());
+    // The child window goes with its parent while frames are being drawn.
+    editor.host.destroy();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(HD::renderRunning(window));
+    // Nothing is drawn for a window that is gone, though the thread runs on.
+    const long frames = HD::renderStatistics(window).frames;
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(HD::renderStatistics(window).frames, frames);
+    std::vector<unsigned char> pixels;
+    EXPECT_FALSE(HD::captureNextFrame(window, pixels, 200));
+    HD::DestroyRenderTask(window);
+    EXPECT_FALSE(HD::renderRunning(window));
+    EXPECT_GE(HD::renderStatistics(window).frames, 1);
+    editor.window.reset();
+    EXPECT_EQ(UIWindow::liveWindows(), 0);
+}
+
 TEST_F(RenderTaskTest, TwoEditorsOfTwoEffectsDrawAtOnce)
 {
     Editor first, second;
