@@ -10,6 +10,7 @@
 #include "tools/AudioFile.h"
 #include "tools/Bench.h"
 #include "tools/DefaultPlugin.h"
+#include "tools/Editor.h"
 #include "tools/PluginHost.h"
 #include "tools/PluginInfo.h"
 #include "tools/Render.h"
@@ -44,7 +45,8 @@ struct UsageError
 };
 
 const std::vector<std::string> kValueOptions = {"--plugin", "--set",  "--program", "--tempo",
-                                                "--block",  "--rate", "--tail",    "--seconds"};
+                                                "--block",  "--rate", "--tail",    "--seconds",
+                                                "--screenshot", "--after"};
 const std::vector<std::string> kFlagOptions = {"--verbose", "--silence"};
 
 bool contains(const std::vector<std::string>& list, const std::string& item)
@@ -225,6 +227,35 @@ int runBenchCommand(const std::vector<std::string>& words, const HostStreams& st
     return kExitSuccess;
 }
 
+int runEditorCommand(const std::vector<std::string>& words, const HostStreams& streams)
+{
+    const CommandLine line =
+        parseCommandLine(words, {"--plugin", "--set", "--tempo", "--screenshot", "--after"}, "editor");
+    if (line.positionals.size() > 1 || (line.positionals.size() == 1 && line.has("--plugin")))
+        throw UsageError{"editor takes one plug-in"};
+    if (line.has("--screenshot") != line.has("--after"))
+        throw UsageError{"--screenshot and --after go together"};
+
+    EditorOptions options;
+    options.pluginPath = !line.positionals.empty() ? line.positionals[0] : line.value("--plugin", defaultPluginPath());
+    for (const auto& option : line.options)
+        if (option.first == "--set") options.settings.push_back(parseSetting(option.second));
+    if (line.has("--tempo")) options.tempo = parseReal("--tempo", line.value("--tempo"), 1.0, 999.0);
+    if (line.has("--screenshot")) {
+        options.screenshotPath = line.value("--screenshot");
+        if (options.screenshotPath.empty()) throw UsageError{"--screenshot needs a file name"};
+        options.screenshotAfter = parseReal("--after", line.value("--after"), 0.0, 86400.0);
+    }
+
+    EditorResult result;
+    std::string error;
+    if (!runEditor(options, streams.out, result, error)) {
+        streams.err << "parfelle-host: " << error << "\n";
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
 }  // namespace
 
 std::string usageText()
@@ -234,6 +265,7 @@ std::string usageText()
                "  parfelle-host info [PLUGIN] [--verbose]\n"
                "  parfelle-host render [--plugin PLUGIN] [IN] OUT [options]\n"
                "  parfelle-host bench [--plugin PLUGIN]... [options]\n"
+               "  parfelle-host editor [PLUGIN] [options]\n"
                "  parfelle-host --help | --version\n"
                "\n"
                "Without a plug-in named, the one beside this program is used (") +
@@ -270,6 +302,14 @@ std::string usageText()
            "  --set NAME=VALUE   before any --plugin: for every plug-in;\n"
            "                     after one: for that plug-in only\n"
            "\n"
+           "editor    Opens the plug-in's editor in a window of its own, with the\n"
+           "          built-in demo going through the plug-in, unheard, at its real\n"
+           "          pace, so that its displays move. Runs until the window is closed.\n"
+           "  --set NAME=VALUE   sets a parameter before the editor opens\n"
+           "  --tempo BPM        gives the plug-in a playing timeline at BPM, 4/4\n"
+           "  --screenshot FILE  saves what the window shows as a PNG file and\n"
+           "  --after SECONDS    ends, that many seconds after the editor opened\n"
+           "\n"
            "Exit status: 0 success; 1 failure (a file, the plug-in or a parameter);\n"
            "2 a mistake in the command line.\n";
 }
@@ -294,7 +334,8 @@ int runHost(const std::vector<std::string>& arguments, const HostStreams& stream
         if (command == "info") return runInfo(words, streams);
         if (command == "render") return runRender(words, streams);
         if (command == "bench") return runBenchCommand(words, streams);
-        throw UsageError{"unknown command " + command + " (info, render or bench)"};
+        if (command == "editor") return runEditorCommand(words, streams);
+        throw UsageError{"unknown command " + command + " (info, render, bench or editor)"};
     } catch (const UsageError& usage) {
         streams.err << "parfelle-host: " << usage.message << "\nTry parfelle-host --help\n";
         return kExitUsage;

@@ -1,5 +1,5 @@
 // The parfelle-host command line: parses the arguments and runs info,
-// render or bench. Kept apart from main() so tests can run it in-process.
+// render, bench or editor. Kept apart from main() so tests can run it in-process.
 #pragma once
 
 #include <iosfwd>

@@ -1,5 +1,5 @@
 // parfelle-host: render audio through a VST 2.4 plug-in, list what it
-// offers, or time it. See parfelle-host --help.
+// offers, time it, or open its editor. See parfelle-host --help.
 #include <iostream>
 #include <string>
 #include <vector>
