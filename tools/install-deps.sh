@@ -30,7 +30,7 @@ $SUDO apt-get update -qq
 
 pkgs=(
     # native build and test
-    build-essential cmake ninja-build pkg-config dpkg-dev
+    build-essential cmake ninja-build pkg-config dpkg-dev ccache
     libgtest-dev libgmock-dev libbenchmark-dev
     libsndfile1-dev
     libx11-dev libgl-dev libglu1-mesa-dev libglew-dev libftgl-dev

@@ -41,6 +41,14 @@ export PARFELLE_DEPS=${PARFELLE_DEPS:-$HOME/.cache/parfelle-deps}
 timeout_s=${PARFELLE_TEST_TIMEOUT:-600}
 run_start=$SECONDS
 
+# Five full builds on two cores: reuse object files across runs and across
+# checkouts (paths under the tree are hashed relative to it). Read by CMake
+# when a build folder is first configured; PARFELLE_CCACHE=0 turns it off.
+if [ "${PARFELLE_CCACHE:-1}" != 0 ] && command -v ccache >/dev/null && [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ]; then
+    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+    export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+fi
+
 banner() { printf '\n==== %s ====\n' "$*"; }
 elapsed() { local s=$1; printf '%dm%02ds' $((s / 60)) $((s % 60)); }
 
