@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -30,6 +31,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <X11/Xlib.h>
 #include <stdlib.h>
 #endif
 
@@ -420,6 +422,110 @@ TEST_F(AboutTest, PanelDrawsItsContents)
     const int ticked = differing(pixels, square, 82, 82, 97);
     EXPECT_LE(unticked, 2);
     EXPECT_GT(ticked, 10);
+}
+
+namespace {
+
+// A host's top-level window for the editor to open its child window in.
+class HostParent
+{
+public:
+    HostParent()
+    {
+#if defined(_WIN32)
+        static const ATOM atom = [] {
+            WNDCLASSA windowClass{};
+            windowClass.lpfnWndProc = DefWindowProcA;
+            windowClass.hInstance = GetModuleHandleA(nullptr);
+            windowClass.lpszClassName = "ParfelleAboutTestHost";
+            return RegisterClassA(&windowClass);
+        }();
+        if (atom)
+            window_ = CreateWindowExA(0, "ParfelleAboutTestHost", "host", WS_POPUP | WS_VISIBLE, 0, 0, 800, 400,
+                                      nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+#else
+        display_ = XOpenDisplay(nullptr);
+        if (!display_) return;
+        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 800, 400, 0, 0, 0);
+        XMapWindow(display_, window_);
+        XSync(display_, False);
+#endif
+    }
+    ~HostParent()
+    {
+#if defined(_WIN32)
+        if (window_) DestroyWindow(window_);
+#else
+        if (window_) XDestroyWindow(display_, window_);
+        if (display_) XCloseDisplay(display_);
+#endif
+    }
+    void* handle() const
+    {
+#if defined(_WIN32)
+        return window_;
+#else
+        return reinterpret_cast<void*>(static_cast<uintptr_t>(window_));
+#endif
+    }
+
+private:
+#if defined(_WIN32)
+    HWND window_ = nullptr;
+#else
+    Display* display_ = nullptr;
+    Window window_ = 0;
+#endif
+};
+
+class HostOwner : public HD::WindowOwner
+{
+public:
+    explicit HostOwner(void* parent) : parent_(parent) {}
+    void* parentWindow() override { return parent_; }
+    HaldAuBase* effectObject() override { return &effect; }
+    HaldParfelle effect{nullptr};
+
+private:
+    void* parent_;
+};
+
+}  // namespace
+
+// The render thread draws the panel over the editor while it is open and
+// keeps drawing all the while.
+TEST_F(AboutTest, RenderThreadDrawsThePanelWhileOpen)
+{
+    HostParent host;
+    if (!host.handle()) GTEST_SKIP() << "no host window";
+    HostOwner owner(host.handle());
+    auto* font = new HD::UIFont(14.0f, rig::kWineTahoma);
+    std::unique_ptr<HD::UIWindow> window(new HD::UIWindow(&owner, editorRect(), font, nullptr));
+    AboutPanel* panel = about::attachAboutPanel(window.get());
+    HD::CreateRenderTask(window.get());
+    std::vector<unsigned char> frame;
+    if (!HD::captureNextFrame(window.get(), frame, 10000)) GTEST_SKIP() << "the render thread draws nothing here";
+
+    // The editor's colour, 0.2 0.2 0, where the panel will be and beside it.
+    EXPECT_TRUE(sameColour(at(frame, 400, 150), 51, 51, 0));
+    EXPECT_TRUE(sameColour(at(frame, 100, 150), 51, 51, 0));
+
+    // A frame is counted just after its capture is served: of two frames
+    // captured after this, the first is surely counted.
+    const long framesBefore = HD::renderStatistics(window.get()).frames;
+    panel->open();
+    ASSERT_TRUE(HD::captureNextFrame(window.get(), frame, 10000));
+    EXPECT_TRUE(sameColour(at(frame, 400, 150), 56, 56, 66));  // the panel's body
+    EXPECT_TRUE(sameColour(at(frame, 100, 150), 26, 26, 0));   // the editor, shaded
+    EXPECT_GT(differing(frame, AboutPanel::controlBox(105), 56, 56, 66), 20);  // "Parfelle"
+
+    ASSERT_TRUE(HD::captureNextFrame(window.get(), frame, 10000));
+    EXPECT_GT(HD::renderStatistics(window.get()).frames, framesBefore);
+    click(*window, centreOf(AboutPanel::controlBox(1)));
+    EXPECT_FALSE(panel->isOpen());
+    ASSERT_TRUE(HD::captureNextFrame(window.get(), frame, 10000));
+    EXPECT_TRUE(sameColour(at(frame, 400, 150), 51, 51, 0));
+    window.reset();  // stops the render thread first
 }
 
 #if defined(_WIN32)
