@@ -64,6 +64,13 @@ create_prefix() {
     echo "wine-run.sh: $arch prefix ready in $((SECONDS - t0)) s" >&2
 }
 
+# The editor looks for %WINDIR%\fonts\tahoma.ttf as on Windows, where it
+# always exists; a prefix has only Wine's built-in fonts, kept elsewhere.
+add_system_font() {
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts
+    [ -f "$fonts/tahoma.ttf" ] || { mkdir -p "$fonts" && cp -f /usr/share/wine/fonts/tahoma*.ttf "$fonts/"; } 2>/dev/null || true
+}
+
 if [ ! -f "$ready" ]; then
     mkdir -p "$prefixes" || die "cannot create $prefixes"
     (
@@ -72,5 +79,6 @@ if [ ! -f "$ready" ]; then
         [ -f "$ready" ] || create_prefix
     ) 9>"$prefixes/$arch.lock" || die "could not create the $arch Wine prefix"
 fi
+add_system_font
 
 exec "$loader" "$@"
