@@ -36,6 +36,10 @@ public:
     // the user has closed the window.
     virtual bool processEvents() = 0;
 
+    // Puts the window above every other: what the screen shows of it is
+    // what a picture of it gets.
+    virtual void raise() = 0;
+
     // What the inside of the window shows now, child windows included.
     virtual bool capture(Screenshot& picture, std::string& error) = 0;
 

@@ -123,6 +123,9 @@ bool runEditor(const EditorOptions& options, std::ostream& report, EditorResult&
             closedByUser = true;
             break;
         }
+        // Other programs' windows must not stand in the picture; the
+        // editor's frames drawn meanwhile fill what they covered.
+        if (screenshot) window->raise();
         plugin.dispatch(effEditIdle);
         ++result.idleCalls;
 

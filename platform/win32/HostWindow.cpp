@@ -86,17 +86,25 @@ public:
         return !quit_ && IsWindow(hwnd_) && GetPropA(hwnd_, "parfelle-closed") == nullptr;
     }
 
+    void raise() override
+    {
+        if (IsWindow(hwnd_)) SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+
     bool capture(Screenshot& picture, std::string& error) override
     {
         if (!IsWindow(hwnd_)) {
             error = "the window is gone";
             return false;
         }
-        // A copy of the window's pixels on the screen, children included
-        // (CAPTUREBLT also takes layered windows).
-        HDC windowDC = GetDC(hwnd_);
-        if (!windowDC) {
-            error = "no device context for the window: " + systemMessage(GetLastError());
+        // What the screen shows where the window's inside is: children
+        // included, OpenGL ones too once the system has composed them (a copy
+        // from the window's own device context may lack those).
+        POINT origin{0, 0};
+        ClientToScreen(hwnd_, &origin);
+        HDC screenDC = GetDC(nullptr);
+        if (!screenDC) {
+            error = "no device context for the screen: " + systemMessage(GetLastError());
             return false;
         }
         BITMAPINFO info{};
@@ -107,13 +115,13 @@ public:
         info.bmiHeader.biBitCount = 32;  // 24-bit sections are not to be trusted under Wine
         info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        HDC memoryDC = CreateCompatibleDC(windowDC);
-        HBITMAP bitmap = CreateDIBSection(windowDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HDC memoryDC = CreateCompatibleDC(screenDC);
+        HBITMAP bitmap = CreateDIBSection(screenDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         bool copied = false;
         if (memoryDC && bitmap && bits) {
             HGDIOBJ previous = SelectObject(memoryDC, bitmap);
             GdiFlush();
-            copied = BitBlt(memoryDC, 0, 0, width_, height_, windowDC, 0, 0, SRCCOPY | CAPTUREBLT) != 0;
+            copied = BitBlt(memoryDC, 0, 0, width_, height_, screenDC, origin.x, origin.y, SRCCOPY | CAPTUREBLT) != 0;
             if (!copied) error = "cannot copy the window's pixels: " + systemMessage(GetLastError());
             GdiFlush();
             SelectObject(memoryDC, previous);
@@ -134,7 +142,7 @@ public:
         }
         if (bitmap) DeleteObject(bitmap);
         if (memoryDC) DeleteDC(memoryDC);
-        ReleaseDC(hwnd_, windowDC);
+        ReleaseDC(nullptr, screenDC);
         return copied;
     }
 

@@ -65,6 +65,13 @@ public:
         return open_;
     }
 
+    void raise() override
+    {
+        if (!open_) return;
+        XRaiseWindow(display_, window_);
+        XFlush(display_);
+    }
+
     bool capture(Screenshot& picture, std::string& error) override
     {
         if (destroyed_) {
