@@ -25,6 +25,7 @@
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -322,6 +323,7 @@ TEST(HostWindow, ScreenshotShowsAnOpenGLChildWindow)
     std::string error;
     auto window = platform::HostWindow::create("capture test", 200, 120, error);
     ASSERT_TRUE(window) << error << " (is DISPLAY set?)";
+    window->raise();
     // Orange: each channel distinct, so a swapped order shows.
 #if defined(_WIN32)
     const std::vector<unsigned long> before = underWine() ? wineOffscreenWindows(100, 60, error) : std::vector<unsigned long>{};
@@ -334,6 +336,7 @@ TEST(HostWindow, ScreenshotShowsAnOpenGLChildWindow)
     // The first frames of a software renderer can take a while to reach the screen.
     for (int attempt = 0; attempt < 40; ++attempt) {
         EXPECT_TRUE(window->processEvents());
+        window->raise();
         ASSERT_TRUE(window->capture(picture, error)) << error;
         const size_t centre = (static_cast<size_t>(60) * 200 + 100) * 3;
         if (picture.rgb[centre] == 255) {
@@ -639,8 +642,14 @@ TEST(EditorCommand, RunsUntilTheUserClosesTheWindow)
     const std::string plugin = parfelleFile();
     char* argv[] = {const_cast<char*>(exe.c_str()), const_cast<char*>("editor"), const_cast<char*>(plugin.c_str()),
                     nullptr};
+    // Its report is not the test's.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ), 0);
+    const int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(spawned, 0);
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr) << "is DISPLAY set?";
 
