@@ -286,13 +286,17 @@ Host::Placement Host::placementOf(void* window)
 
 // ---- Linux: a top-level X window on a connection of the test, and XTest ------------
 
-constexpr int kParentX = 200, kParentY = 150;  // room on the screen around the host's window
+// The host's window stands near the bottom-right corner of the screen, with
+// room around it for drags past its edges: away from where other test
+// programs sharing the X server put theirs (the top-left).
+constexpr int kMargin = 100;
 
 struct Host::Impl
 {
     Display* display = nullptr;
     Window parent = 0;
     bool parentAlive = false;
+    int x = 0, y = 0;  // of the host's window on the screen
 
     KeyCode keycode(Key key) const
     {
@@ -311,7 +315,9 @@ Host::Host(int width, int height) : impl_(new Impl)
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;  // placed exactly where asked, with or without a window manager
     attributes.background_pixel = WhitePixel(display, DefaultScreen(display));
-    impl_->parent = XCreateWindow(display, DefaultRootWindow(display), kParentX, kParentY, width, height, 0,
+    impl_->x = DisplayWidth(display, DefaultScreen(display)) - width - kMargin;
+    impl_->y = DisplayHeight(display, DefaultScreen(display)) - height - kMargin;
+    impl_->parent = XCreateWindow(display, DefaultRootWindow(display), impl_->x, impl_->y, width, height, 0,
                                   CopyFromParent, InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel,
                                   &attributes);
     XMapRaised(display, impl_->parent);
@@ -338,10 +344,12 @@ void Host::deliverTo(const std::function<HD::UIWindow*()>& current, const std::f
         if (HD::UIWindow* window = current()) window->processEvents();
     };
     Display* d = impl_->display;
+    // On top of whatever windows others have made since.
+    if (impl_->parentAlive) XRaiseWindow(d, impl_->parent);
     for (const Step& step : script_) {
         switch (step.kind) {
         case Step::Move:
-            XTestFakeMotionEvent(d, DefaultScreen(d), kParentX + step.a, kParentY + step.b, 0);
+            XTestFakeMotionEvent(d, DefaultScreen(d), impl_->x + step.a, impl_->y + step.b, 0);
             break;
         case Step::Press:
         case Step::Release:
