@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "editor/AboutDialog.h"
+#include "editor/AboutPanel.h"
 #include "editor/DivuRevu.h"
 #include "editor/Kitt.h"
 #include "editor/PhaseDisc.h"
@@ -160,6 +161,9 @@ int HaldParfelleView::buildPanel(float x, float y)
 
     auto* renderer = new ZedaViruZovozeze(window);
     window->effects.push_back(renderer);
+    // Drawn over the knobs, and the root's first child so that it takes the
+    // pointer while it is open.
+    about::attachAboutPanel(window);
 
     auto group = [&](const char* title, bool appendNow = true) {
         auto* g = new NamedGroup(window, title);

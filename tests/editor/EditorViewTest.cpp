@@ -88,10 +88,14 @@ TEST(EditorView, PanelLayoutFollowsTheRunningRule)
     HD::UIWindow* window = rig.view()->window();
     ASSERT_NE(window, nullptr);
 
-    // The root's children in creation order: six groups, the Prefs button,
-    // then the product group appended after its own children.
-    const std::vector<HD::UIElement*>& top = window->root->children();
-    ASSERT_EQ(top.size(), 8u);
+    // The root's children in creation order: the about panel's pointer
+    // catcher (hit-tested first, inert while the panel is closed), six
+    // groups, the Prefs button, then the product group appended after its
+    // own children.
+    const std::vector<HD::UIElement*>& all = window->root->children();
+    ASSERT_EQ(all.size(), 9u);
+    EXPECT_EQ(all[0]->hitTest(HD::Point{300, 150}), nullptr);
+    const std::vector<HD::UIElement*> top(all.begin() + 1, all.end());
     const char* titles[] = {"Delay", "Mix", "Filter", "Sync", "LFO Sync", "LFO"};
     for (int i = 0; i < 6; ++i) EXPECT_STREQ(static_cast<HD::NamedGroup*>(top[i])->name, titles[i]);
     EXPECT_STREQ(static_cast<HD::NamedGroup*>(top[7])->name, "Parfelle");
