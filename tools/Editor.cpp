@@ -115,6 +115,7 @@ bool runEditor(const EditorOptions& options, std::ostream& report, EditorResult&
     const auto idlePeriod = std::chrono::microseconds(1000000 / kEditorIdleRate);
     const Clock::time_point start = Clock::now();
     Clock::time_point nextIdle = start;
+    int64_t accountedFor = 0;  // frames of wall-clock time processed or skipped
     bool closedByUser = false;
     bool ok = true;
 
@@ -133,10 +134,11 @@ bool runEditor(const EditorOptions& options, std::ostream& report, EditorResult&
         const double elapsed = secondsSince(start);
         const auto due = static_cast<int64_t>(elapsed * demo.sampleRate());
         const auto catchUp = static_cast<int64_t>(kLongestCatchUpSeconds * demo.sampleRate());
-        if (due - result.framesProcessed > catchUp) result.framesProcessed = due - kEditorBlockSize;
-        while (result.framesProcessed + kEditorBlockSize <= due) {
+        if (due - accountedFor > catchUp) accountedFor = due - kEditorBlockSize;
+        while (accountedFor + kEditorBlockSize <= due) {
             demo.next(inputs.pointers.data(), inputCount, kEditorBlockSize);
             plugin.process(inputs.pointers.data(), outputs.pointers.data(), kEditorBlockSize);
+            accountedFor += kEditorBlockSize;
             result.framesProcessed += kEditorBlockSize;
         }
 
