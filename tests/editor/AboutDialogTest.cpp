@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "EditorFixture.h"
+#include "TestHostWindow.h"
 #include "TestGLContext.h"
 #include "ToolkitRig.h"
 #include "editor/AboutDialog.h"
@@ -426,57 +427,6 @@ TEST_F(AboutTest, PanelDrawsItsContents)
 
 namespace {
 
-// A host's top-level window for the editor to open its child window in.
-class HostParent
-{
-public:
-    HostParent()
-    {
-#if defined(_WIN32)
-        static const ATOM atom = [] {
-            WNDCLASSA windowClass{};
-            windowClass.lpfnWndProc = DefWindowProcA;
-            windowClass.hInstance = GetModuleHandleA(nullptr);
-            windowClass.lpszClassName = "ParfelleAboutTestHost";
-            return RegisterClassA(&windowClass);
-        }();
-        if (atom)
-            window_ = CreateWindowExA(0, "ParfelleAboutTestHost", "host", WS_POPUP | WS_VISIBLE, 0, 0, 800, 400,
-                                      nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-#else
-        display_ = XOpenDisplay(nullptr);
-        if (!display_) return;
-        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 800, 400, 0, 0, 0);
-        XMapWindow(display_, window_);
-        XSync(display_, False);
-#endif
-    }
-    ~HostParent()
-    {
-#if defined(_WIN32)
-        if (window_) DestroyWindow(window_);
-#else
-        if (window_) XDestroyWindow(display_, window_);
-        if (display_) XCloseDisplay(display_);
-#endif
-    }
-    void* handle() const
-    {
-#if defined(_WIN32)
-        return window_;
-#else
-        return reinterpret_cast<void*>(static_cast<uintptr_t>(window_));
-#endif
-    }
-
-private:
-#if defined(_WIN32)
-    HWND window_ = nullptr;
-#else
-    Display* display_ = nullptr;
-    Window window_ = 0;
-#endif
-};
 
 class HostOwner : public HD::WindowOwner
 {
@@ -496,7 +446,7 @@ private:
 // keeps drawing all the while.
 TEST_F(AboutTest, RenderThreadDrawsThePanelWhileOpen)
 {
-    HostParent host;
+    test_host::HostWindow host;
     if (!host.handle()) GTEST_SKIP() << "no host window";
     HostOwner owner(host.handle());
     auto* font = new HD::UIFont(14.0f, rig::kWineTahoma);
