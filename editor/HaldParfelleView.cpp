@@ -189,21 +189,18 @@ int HaldParfelleView::buildPanel(float x, float y)
     knob(filter, kSaturationAmount, "Saturation", 132);
     knob(filter, kSaturationShape, "Shape", 176);
 
-    NamedGroup* sync = group("Sync");
-    knob(sync, kHostTempo, "Host Sync", 0);
-    knob(sync, kBeats, "Beats", 44);
-    knob(sync, kBeatDivisor, "Divisor", 88);
-    knob(sync, kTriplet, "Triplet", 132);
-    addChild(sync, new PhaseDisc(window, &window->displayState.delayPhase));
-    addChild(sync, new DoduVoriro(window, "Zero", zeroDelay, this, 220, 0, 50, -3));
-
-    NamedGroup* lfoSync = group("LFO Sync");
-    knob(lfoSync, kLfoHostTempo, "Host Sync", 0);
-    knob(lfoSync, kLfoBeats, "Beats", 44);
-    knob(lfoSync, kLfoBeatDivisor, "Divisor", 88);
-    knob(lfoSync, kLfoTriplet, "Triplet", 132);
-    addChild(lfoSync, new PhaseDisc(window, &window->displayState.lfoPhase));
-    addChild(lfoSync, new DoduVoriro(window, "Zero", zeroLfo, this, 220, 0, 50, -3));
+    // The two sync groups differ only in their parameters, phase and trigger.
+    static_assert(kTriplet == kHostTempo + 3 && kLfoTriplet == kLfoHostTempo + 3, "sync parameters in a row");
+    auto syncGroup = [&](const char* title, int hostTempo, const float* phase, Button::Action zero) {
+        NamedGroup* g = group(title);
+        const char* labels[4] = {"Host Sync", "Beats", "Divisor", "Triplet"};
+        for (int i = 0; i < 4; ++i) knob(g, hostTempo + i, labels[i], 44.0f * static_cast<float>(i));
+        addChild(g, new PhaseDisc(window, phase));
+        addChild(g, new DoduVoriro(window, "Zero", zero, this, 220, 0, 50, -3));
+        return g;
+    };
+    NamedGroup* sync = syncGroup("Sync", kHostTempo, &window->displayState.delayPhase, zeroDelay);
+    NamedGroup* lfoSync = syncGroup("LFO Sync", kLfoHostTempo, &window->displayState.lfoPhase, zeroLfo);
 
     NamedGroup* lfo = group("LFO");
     knob(lfo, kLfoSpeed, "Speed", 0);
