@@ -52,16 +52,27 @@ fi
 banner() { printf '\n==== %s ====\n' "$*"; }
 elapsed() { local s=$1; printf '%dm%02ds' $((s / 60)) $((s % 60)); }
 
-# ---- dependencies of the Windows targets ----------------------------------
+# Per preset: step results, ctest's counts, GoogleTest's counts, time.
+declare -A st_conf=() st_build=() st_tests=() st_cases=() st_time=() n_pass=() n_fail=()
+any_failed=0 current="" t0=$SECONDS
+done_presets=()
 deps_ok=1
-case " ${presets[*]} " in
-    *" windows-"*)
-        banner "MinGW libraries"
-        "$root/tools/build-mingw-deps.sh" || deps_ok=0
-        ;;
-esac
 
-# ---- private X server ------------------------------------------------------
+# ---- summary -----------------------------------------------------------------
+print_summary() {
+    local p sum_pass=0 sum_fail=0
+    banner "summary"
+    printf '%-12s %-10s %-8s %-28s %-24s %s\n' preset configure build "tests (ctest)" "GoogleTest cases" time
+    for p in "${done_presets[@]}"; do
+        printf '%-12s %-10s %-8s %-28s %-24s %s\n' "$p" "${st_conf[$p]}" "${st_build[$p]}" \
+            "${st_tests[$p]}" "${st_cases[$p]}" "$(elapsed "${st_time[$p]:-0}")"
+        sum_pass=$((sum_pass + n_pass[$p])); sum_fail=$((sum_fail + n_fail[$p]))
+    done
+    [ $deps_ok -eq 1 ] || echo "MinGW libraries: FAILED (tools/build-mingw-deps.sh)"
+    echo "logs: $logs; total time $(elapsed $((SECONDS - run_start)))"
+    echo "$sum_pass passed, $sum_fail failed"
+}
+
 xvfb_pid=""
 cleanup() {
     if [ -n "$xvfb_pid" ]; then
@@ -70,9 +81,28 @@ cleanup() {
     fi
 }
 trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+# Stopped from outside: still say how far it got, and count the stop.
+interrupted() {
+    echo "test-all.sh: stopped by SIG$1 during ${current:-set-up}" >&2
+    if [ -n "${current:-}" ]; then
+        st_tests[$current]="stopped (SIG$1)"; n_fail[$current]=1
+        st_time[$current]=$((SECONDS - t0))
+    fi
+    print_summary
+    exit "$2"
+}
+trap 'interrupted INT 130' INT
+trap 'interrupted TERM 143' TERM
 
+# ---- dependencies of the Windows targets ----------------------------------
+case " ${presets[*]} " in
+    *" windows-"*)
+        banner "MinGW libraries"
+        "$root/tools/build-mingw-deps.sh" || deps_ok=0
+        ;;
+esac
+
+# ---- private X server ------------------------------------------------------
 command -v Xvfb >/dev/null || { echo "Xvfb not found (tools/install-deps.sh installs it)" >&2; exit 2; }
 display_file="$logs/xvfb.display"
 : >"$display_file"
@@ -96,8 +126,6 @@ export LIBGL_ALWAYS_SOFTWARE=1
 echo "Xvfb on $DISPLAY (pid $xvfb_pid)"
 
 # ---- the presets -------------------------------------------------------------
-declare -A st_conf=() st_build=() st_tests=() st_cases=() st_time=() n_pass=() n_fail=()
-any_failed=0
 
 # GoogleTest's own closing lines, from the output ctest keeps of every test.
 count_cases() {
@@ -107,7 +135,8 @@ count_cases() {
 }
 
 for p in "${presets[@]}"; do
-    t0=$SECONDS
+    t0=$SECONDS current=$p
+    done_presets+=("$p")
     st_conf[$p]="-"; st_build[$p]="-"; st_tests[$p]="-"; st_cases[$p]="-"
     n_pass[$p]=0; n_fail[$p]=0
 
@@ -166,16 +195,6 @@ for p in "${presets[@]}"; do
     st_time[$p]=$((SECONDS - t0))
 done
 
-# ---- summary -----------------------------------------------------------------
-sum_pass=0 sum_fail=0
-banner "summary"
-printf '%-12s %-10s %-8s %-28s %-24s %s\n' preset configure build "tests (ctest)" "GoogleTest cases" time
-for p in "${presets[@]}"; do
-    printf '%-12s %-10s %-8s %-28s %-24s %s\n' "$p" "${st_conf[$p]}" "${st_build[$p]}" \
-        "${st_tests[$p]}" "${st_cases[$p]}" "$(elapsed "${st_time[$p]:-0}")"
-    sum_pass=$((sum_pass + n_pass[$p])); sum_fail=$((sum_fail + n_fail[$p]))
-done
-[ $deps_ok -eq 1 ] || echo "MinGW libraries: FAILED (tools/build-mingw-deps.sh)"
-echo "logs: $logs; total time $(elapsed $((SECONDS - run_start)))"
-echo "$sum_pass passed, $sum_fail failed"
+current=""
+print_summary
 [ $any_failed -eq 0 ] && [ $deps_ok -eq 1 ]
