@@ -43,7 +43,12 @@ HaldParfelle::HaldParfelle(audioMasterCallback audioMaster)
     cEffect.flags |= effFlagsHasEditor;
 }
 
-HaldParfelle::~HaldParfelle() = default;
+HaldParfelle::~HaldParfelle()
+{
+    // The editor's render thread reads this effect's display words and
+    // waveform columns: it must stop before any of them goes.
+    setEditor(nullptr);
+}
 
 bool HaldParfelle::getEffectName(char* name)
 {

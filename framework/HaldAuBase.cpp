@@ -39,8 +39,9 @@ HaldAuBase::~HaldAuBase()
 
 void HaldAuBase::setEditor(HaldEditor* editor)
 {
-    AudioEffect::setEditor(editor);
+    // Nobody reaches the old editor through the notification path while it goes.
     haldEditor_ = editor;
+    AudioEffect::setEditor(editor);
 }
 
 void HaldAuBase::createKernels()
