@@ -27,7 +27,7 @@ constexpr int kDiscId = 113;
 
 // ---- PNG streams made here with libpng, to feed the loader ----------------
 
-struct PngSpec
+struct PngLayout
 {
     int width, height;
     int colourType;  // PNG_COLOR_TYPE_*
@@ -57,28 +57,28 @@ void appendBytes(png_structp png, png_bytep data, png_size_t length)
 }
 void noFlush(png_structp) {}
 
-std::vector<unsigned char> encodePng(const PngSpec& spec)
+std::vector<unsigned char> encodePng(const PngLayout& layout)
 {
     std::vector<unsigned char> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    const int channels = channelsOf(spec.colourType);
-    const size_t rowBytes = static_cast<size_t>(spec.width) * channels * (spec.bitDepth / 8);
-    std::vector<unsigned char> pixels(rowBytes * spec.height);
-    for (int y = 0; y < spec.height; ++y)
+    const int channels = channelsOf(layout.colourType);
+    const size_t rowBytes = static_cast<size_t>(layout.width) * channels * (layout.bitDepth / 8);
+    std::vector<unsigned char> pixels(rowBytes * layout.height);
+    for (int y = 0; y < layout.height; ++y)
         for (size_t i = 0; i < rowBytes; ++i) pixels[y * rowBytes + i] = patternSample(static_cast<int>(i), y, 0);
-    std::vector<png_bytep> rows(spec.height);
-    for (int y = 0; y < spec.height; ++y) rows[y] = &pixels[y * rowBytes];
+    std::vector<png_bytep> rows(layout.height);
+    for (int y = 0; y < layout.height; ++y) rows[y] = &pixels[y * rowBytes];
     png_color palette[4] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         return {};
     }
     png_set_write_fn(png, &out, appendBytes, noFlush);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, layout.width, layout.height, layout.bitDepth, layout.colourType,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (spec.colourType == PNG_COLOR_TYPE_PALETTE) {
+    if (layout.colourType == PNG_COLOR_TYPE_PALETTE) {
         for (auto& p : pixels) p &= 3;
         png_set_PLTE(png, info, palette, 4);
     }
@@ -347,7 +347,7 @@ TEST_F(TextureFixture, ImagesThatAreNotEightBitRgbOrRgbaWithPowerOfTwoSidesAreRe
     struct Case
     {
         const char* what;
-        PngSpec spec;
+        PngLayout layout;
     };
     const Case refused[] = {
         {"100 x 128 RGB", {100, 128, PNG_COLOR_TYPE_RGB, 8}},
@@ -360,14 +360,14 @@ TEST_F(TextureFixture, ImagesThatAreNotEightBitRgbOrRgbaWithPowerOfTwoSidesAreRe
     };
     for (const Case& c : refused) {
         SCOPED_TRACE(c.what);
-        const std::vector<unsigned char> png = encodePng(c.spec);
+        const std::vector<unsigned char> png = encodePng(c.layout);
         // The stream is what it claims to be.
         const Header h = readHeader(png.data(), png.size());
         ASSERT_TRUE(h.valid);
-        ASSERT_EQ(h.width, unsigned(c.spec.width));
-        ASSERT_EQ(h.height, unsigned(c.spec.height));
-        ASSERT_EQ(h.colourType, c.spec.colourType);
-        ASSERT_EQ(h.bitDepth, c.spec.bitDepth);
+        ASSERT_EQ(h.width, unsigned(c.layout.width));
+        ASSERT_EQ(h.height, unsigned(c.layout.height));
+        ASSERT_EQ(h.colourType, c.layout.colourType);
+        ASSERT_EQ(h.bitDepth, c.layout.bitDepth);
 
         HD::DecodedImage image;
         EXPECT_FALSE(HD::decodePng(png.data(), png.size(), image));
@@ -380,17 +380,17 @@ TEST_F(TextureFixture, ImagesThatAreNotEightBitRgbOrRgbaWithPowerOfTwoSidesAreRe
 
     // The same maker's 8-bit RGB and RGBA images of power-of-two sides, one
     // of them interlaced, all pass: what was refused was refused for its kind.
-    const PngSpec accepted[] = {{64, 64, PNG_COLOR_TYPE_RGB, 8},
+    const PngLayout accepted[] = {{64, 64, PNG_COLOR_TYPE_RGB, 8},
                                 {1, 1, PNG_COLOR_TYPE_RGB, 8},
                                 {256, 8, PNG_COLOR_TYPE_RGB_ALPHA, 8},
                                 {64, 32, PNG_COLOR_TYPE_RGB, 8, true}};
-    for (const PngSpec& spec : accepted) {
-        const std::vector<unsigned char> png = encodePng(spec);
+    for (const PngLayout& layout : accepted) {
+        const std::vector<unsigned char> png = encodePng(layout);
         HD::DecodedImage image;
-        ASSERT_TRUE(HD::decodePng(png.data(), png.size(), image)) << spec.width << " x " << spec.height;
-        const int rowBytes = spec.width * channelsOf(spec.colourType);
+        ASSERT_TRUE(HD::decodePng(png.data(), png.size(), image)) << layout.width << " x " << layout.height;
+        const int rowBytes = layout.width * channelsOf(layout.colourType);
         int wrong = 0;
-        for (int y = 0; y < spec.height; ++y)
+        for (int y = 0; y < layout.height; ++y)
             for (int i = 0; i < rowBytes; ++i)
                 if (image.pixels[y * rowBytes + i] != patternSample(i, y, 0)) ++wrong;
         EXPECT_EQ(wrong, 0);
