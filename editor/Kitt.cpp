@@ -10,12 +10,13 @@
 namespace HD {
 
 Kitt::Kitt(UIWindow* window, float y, const DisplayState* state)
-    : UIElement(window), box_(displayStripBox(y)), state_(state), texture_(new UITexture(kTextureResourceId))
+    : UIElement(window), box_(displayStripBox(y)), state_(state)
 {
-    if (window)
+    // The window owns the texture record; without one there is nobody to.
+    if (window) {
+        texture_ = new UITexture(kTextureResourceId);
         window->textures.push_back(texture_);
-    else
-        texture_ = nullptr;  // nobody would own it
+    }
 }
 
 void Kitt::getBounds(BoundingBox& box) { box.enlarge(box_); }

@@ -51,7 +51,7 @@ public:
 private:
     BoundingBox box_;
     const DisplayState* state_;
-    UITexture* texture_;
+    UITexture* texture_ = nullptr;
     float positions_[kHistory] = {};
     unsigned char directions_[kHistory] = {};
 };
