@@ -95,23 +95,6 @@ bool readPng(const std::string& path, PngPicture& picture, std::string& error)
                                          << ") within " << tolerance;
 }
 
-struct Outcome
-{
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(const std::vector<std::string>& arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = runHost(arguments, HostStreams{out, err});
-    return {code, out.str(), err.str()};
-}
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 // A child window of parent at (left, top) whose OpenGL context clears it
 // to a colour and shows it, as the editor's render thread does each frame.
 class GLChild

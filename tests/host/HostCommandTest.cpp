@@ -17,23 +17,6 @@ using namespace host_test;
 
 namespace {
 
-struct Outcome
-{
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(const std::vector<std::string>& arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = runHost(arguments, HostStreams{out, err});
-    return {code, out.str(), err.str()};
-}
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 size_t countOf(const std::string& text, const std::string& part)
 {
     size_t count = 0;

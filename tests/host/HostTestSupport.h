@@ -4,9 +4,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "tools/AudioFile.h"
+#include "tools/HostCommand.h"
 
 namespace host_test {
 
@@ -46,5 +49,23 @@ inline host::AudioData makeTones(int channels, int sampleRate, int64_t frames)
                 static_cast<float>(0.5 * std::sin(2.0 * 3.14159265358979 * 220.0 * (c + 1) * i / sampleRate));
     return data;
 }
+
+// The command line run in-process: its exit code and what it printed.
+struct Outcome
+{
+    int code;
+    std::string out;
+    std::string err;
+};
+
+inline Outcome run(const std::vector<std::string>& arguments)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = host::runHost(arguments, host::HostStreams{out, err});
+    return {code, out.str(), err.str()};
+}
+
+inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace host_test
