@@ -148,10 +148,8 @@ void setTextureParameters()
 void makeBackground(RenderTask& task)
 {
     UIWindow& window = *task.window;
-    if (task.context->beginImage(kImageWidth, kImageHeight)) {
-        drawBackgroundImage(window);
-        const unsigned char* pixels = task.context->endImage();
-        if (!pixels) return;
+    auto draw = [](void* argument) { drawBackgroundImage(*static_cast<UIWindow*>(argument)); };
+    if (const unsigned char* pixels = task.context->drawImage(kImageWidth, kImageHeight, draw, &window)) {
         glGenTextures(1, &task.backgroundTexture);
         glBindTexture(GL_TEXTURE_2D, task.backgroundTexture);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);

@@ -32,15 +32,17 @@ public:
     virtual void swapBuffers() = 0;
     virtual void doneCurrent() = 0;
 
-    // Makes a context current that draws into a width x height image in
-    // memory, made on the first call. False when the system has none or it
-    // failed (the main context is then current again).
-    virtual bool beginImage(int width, int height) = 0;
-    // Finishes the image's drawing and makes the main context current again.
-    // The pixels: rows bottom first, four bytes each in the order blue,
-    // green, red, unused; null without an image context. They stay valid
-    // until the context is destroyed.
-    virtual const unsigned char* endImage() = 0;
+    // Draws a width x height image in memory with a context of its own:
+    // draw(argument) runs with that context current, on a short-lived thread
+    // of its own, while the caller waits. (Under Wine a thread that has once
+    // had a bitmap context current never shows its window context's frames
+    // again, and its later drawing lands in the bitmap.) The pixels: rows
+    // bottom first, four bytes each in the order blue, green, red, unused;
+    // valid until the context is destroyed. Null when the system has no
+    // such context or it failed; draw has not run then. The main context
+    // stays current throughout. Called once.
+    using DrawImage = void (*)(void* argument);
+    virtual const unsigned char* drawImage(int width, int height, DrawImage draw, void* argument) = 0;
 
 protected:
     GLContext() = default;

@@ -1,6 +1,7 @@
 // WGL on the editor's child window, and a bitmap context for the static
-// background. The bitmap is a 32-bit DIB section: Wine renders a 24-bit one
-// with red and blue swapped in about half of the pixels.
+// background, used on a thread of its own. The bitmap is a 32-bit DIB
+// section: Wine renders a 24-bit one with red and blue swapped in about half
+// of the pixels.
 #include "platform/GLContext.h"
 
 #include <windows.h>
@@ -57,7 +58,6 @@ public:
     ~WglContext() override
     {
         wglMakeCurrent(nullptr, nullptr);
-        if (bitmapContext_) wglDeleteContext(bitmapContext_);
         if (bitmapDC_) {
             if (previousBitmap_) SelectObject(bitmapDC_, previousBitmap_);
             DeleteDC(bitmapDC_);
@@ -87,31 +87,69 @@ public:
         current_ = false;
     }
 
-    bool beginImage(int width, int height) override
+    const unsigned char* drawImage(int width, int height, DrawImage draw, void* argument) override
     {
-        if (!imageTried_) {
-            imageTried_ = true;
-            createImage(width, height);
+        if (imageTried_) return nullptr;
+        imageTried_ = true;
+        ImageJob job{this, width, height, draw, argument, false};
+        HANDLE thread = CreateThread(nullptr, 0, imageThread, &job, 0, nullptr);
+        if (!thread) {
+            report();
+            return nullptr;
         }
-        if (!bitmapContext_ || !pixels_ || !wglMakeCurrent(bitmapDC_, bitmapContext_)) {
-            makeCurrent();
-            return false;
-        }
-        return true;
-    }
-
-    const unsigned char* endImage() override
-    {
-        glFlush();
-        makeCurrent();
-        return bitmapContext_ ? static_cast<const unsigned char*>(pixels_) : nullptr;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        return job.drawn ? static_cast<const unsigned char*>(pixels_) : nullptr;
     }
 
 private:
-    void createImage(int width, int height)
+    struct ImageJob
+    {
+        WglContext* self;
+        int width, height;
+        DrawImage draw;
+        void* argument;
+        bool drawn;
+    };
+
+    static DWORD WINAPI imageThread(void* parameter)
+    {
+        ImageJob& job = *static_cast<ImageJob*>(parameter);
+        job.drawn = job.self->drawOnThisThread(job);
+        return 0;
+    }
+
+    // The bitmap context lives and dies on the image thread; the DIB
+    // section, holding the pixels, stays until the destructor.
+    bool drawOnThisThread(const ImageJob& job)
+    {
+        createSurface(job.width, job.height);
+        if (!bitmapDC_ || !pixels_) return false;
+        setFormat(bitmapDC_, describeFormat(PFD_DRAW_TO_BITMAP | PFD_SUPPORT_OPENGL, 32, 0));
+        HGLRC context = wglCreateContext(bitmapDC_);
+        if (!context) {
+            report();
+            return false;
+        }
+        const bool current = wglMakeCurrent(bitmapDC_, context);
+        if (!current) {
+            report();
+        } else {
+            job.draw(job.argument);
+            glFinish();
+            wglMakeCurrent(nullptr, nullptr);
+        }
+        wglDeleteContext(context);
+        return current;
+    }
+
+    void createSurface(int width, int height)
     {
         bitmapDC_ = CreateCompatibleDC(nullptr);
-        if (!bitmapDC_) report();
+        if (!bitmapDC_) {
+            report();
+            return;
+        }
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = width;
@@ -120,14 +158,16 @@ private:
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
         bitmap_ = CreateDIBSection(bitmapDC_, &info, DIB_RGB_COLORS, &pixels_, nullptr, 0);
-        if (!bitmap_ || !pixels_) report();
-        if (bitmap_) {
-            previousBitmap_ = SelectObject(bitmapDC_, bitmap_);
-            if (!previousBitmap_) report();
+        if (!bitmap_ || !pixels_) {
+            report();
+            pixels_ = nullptr;
+            return;
         }
-        setFormat(bitmapDC_, describeFormat(PFD_DRAW_TO_BITMAP | PFD_SUPPORT_OPENGL, 32, 0));
-        bitmapContext_ = wglCreateContext(bitmapDC_);
-        if (!bitmapContext_) report();
+        previousBitmap_ = SelectObject(bitmapDC_, bitmap_);
+        if (!previousBitmap_) {
+            report();
+            pixels_ = nullptr;
+        }
     }
 
     HWND window_;
@@ -137,7 +177,6 @@ private:
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ previousBitmap_ = nullptr;
     void* pixels_ = nullptr;
-    HGLRC bitmapContext_ = nullptr;
     bool imageTried_ = false;
     bool current_ = false;
 };

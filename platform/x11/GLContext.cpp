@@ -90,8 +90,7 @@ public:
 
     // GLX pixmaps and pbuffers are unreliable here: the caller uses a
     // framebuffer object of the main context.
-    bool beginImage(int, int) override { return false; }
-    const unsigned char* endImage() override { return nullptr; }
+    const unsigned char* drawImage(int, int, DrawImage, void*) override { return nullptr; }
 
 private:
     // Mesa's software rasteriser corrupts its heap when it draws for a

@@ -86,11 +86,6 @@ TEST_F(EditorScreen, PanelBackgroundOutlinesAndStatusBand)
 
 TEST_F(EditorScreen, KnobPointersFollowHostChangesAfterIdle)
 {
-#if defined(_WIN32)
-    // Known fault, not yet found: under Wine the render thread's frames show
-    // no knobs at all (the same renderer draws them into a test context).
-    GTEST_SKIP() << "knobs missing from the render thread's frames under Wine";
-#endif
     // "Feedback" sits at x 44 in "Delay" (offset 20, 20): its disc is centred
     // at (79, 40) with radius 15; the pointer spike is brightest towards the
     // rim, at -135 degrees for 0 and +135 degrees for 1, clockwise from up.
