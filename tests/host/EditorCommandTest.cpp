@@ -300,32 +300,9 @@ bool importXWindow(unsigned long id, const std::string& png, std::string& error)
 }  // namespace
 
 #if defined(__SANITIZE_ADDRESS__) && !defined(_WIN32)
-// Mesa's software driver leaves allocations reachable only from its own
-// globals, and is unloaded when the last connection using it closes: the
-// leak checker would then blame them on us. One connection with the driver
-// loaded, kept to the end, keeps them reachable.
-class KeepMesaLoaded : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        display_ = XOpenDisplay(nullptr);
-        if (!display_) return;
-        int attributes[] = {GLX_RGBA, None};
-        if (XVisualInfo* visual = glXChooseVisual(display_, DefaultScreen(display_), attributes)) {
-            context_ = glXCreateContext(display_, visual, nullptr, True);
-            XFree(visual);
-        }
-    }
-
-private:
-    Display* display_ = nullptr;
-    GLXContext context_ = nullptr;
-};
-const auto* const keepMesaLoaded = ::testing::AddGlobalTestEnvironment(new KeepMesaLoaded);
-
-// The built host is a process of its own, without that connection; its
-// leaks are checked in-process by the tests that call runEditor.
+// The built host is a process of its own, without the connection that keeps
+// Mesa loaded in this one (KeepDriverLoaded.cpp); its leaks are checked
+// in-process by the tests that call runEditor.
 constexpr const char* kChildLeakOptions = "ASAN_OPTIONS=detect_leaks=0";
 #elif !defined(_WIN32)
 constexpr const char* kChildLeakOptions = nullptr;
