@@ -17,6 +17,7 @@
 #include "EditorFixture.h"
 #include "TestHostWindow.h"
 #include "TestGLContext.h"
+#include "ShownDialog.h"
 #include "ToolkitRig.h"
 #include "editor/AboutDialog.h"
 #include "editor/AboutPanel.h"
@@ -481,40 +482,8 @@ TEST_F(AboutTest, RenderThreadDrawsThePanelWhileOpen)
 #if defined(_WIN32)
 namespace {
 
-struct DialogFound
-{
-    DWORD thread;
-    HWND dialog;
-};
-
-BOOL CALLBACK findDialog(HWND window, LPARAM parameter)
-{
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) != "#32770") return TRUE;
-    // Shown only once its controls exist and it has been initialised.
-    if (!IsWindowVisible(window)) return TRUE;
-    reinterpret_cast<DialogFound*>(parameter)->dialog = window;
-    return FALSE;
-}
-
-// The dialog of the given thread, shown, waiting up to ten seconds for it.
-HWND waitForDialog(DWORD thread)
-{
-    DialogFound found{thread, nullptr};
-    for (int i = 0; i < 1000 && !found.dialog; ++i) {
-        EnumThreadWindows(thread, findDialog, reinterpret_cast<LPARAM>(&found));
-        if (!found.dialog) Sleep(10);
-    }
-    return found.dialog;
-}
-
-std::string textOf(HWND dialog, int id)
-{
-    char text[128] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
+using shown_dialog::textOf;
+using shown_dialog::waitFor;
 
 // What the driving thread saw; checked on the test's thread.
 struct Seen
@@ -578,7 +547,7 @@ TEST_F(AboutTest, WindowsDialogFromTheTemplate)
     Seen seen;
     const DWORD me = GetCurrentThreadId();
     std::thread driver([&] {
-        HWND dialog = waitForDialog(me);
+        HWND dialog = waitFor(me);
         if (!dialog) return;
         look(dialog, seen);
         // A user's click on the check box: it ticks itself and tells the dialog.
@@ -639,7 +608,7 @@ TEST_F(AboutTest, WindowsDialogUncheckedWebButtonAndOk)
     int togglesSeen = -1;
     const DWORD me = GetCurrentThreadId();
     std::thread driver([&] {
-        HWND dialog = waitForDialog(me);
+        HWND dialog = waitFor(me);
         if (!dialog) return;
         found = true;
         checked = IsDlgButtonChecked(dialog, 110) == BST_CHECKED;

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "ShownDialog.h"
 #include "TestHostWindow.h"
 #include "editor/AboutPanel.h"
 #include "editor/HaldParfelleView.h"
@@ -370,29 +371,14 @@ struct DialogSeen
     int32_t storedAfter = kMissing;
 };
 
-BOOL CALLBACK findShownDialog(HWND window, LPARAM found)
-{
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) != "#32770" || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
 // The dialog a thread shows, driven as a user would: read the version,
 // click the check box, then OK.
 void driveDialog(DWORD thread, DialogSeen& seen)
 {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 1000 && !dialog; ++i) {
-        EnumThreadWindows(thread, findShownDialog, reinterpret_cast<LPARAM>(&dialog));
-        if (!dialog) Sleep(10);
-    }
+    HWND dialog = shown_dialog::waitFor(thread);
     if (!dialog) return;
     seen.found = true;
-    char text[32] = {};
-    GetDlgItemTextA(dialog, 106, text, sizeof text);
-    seen.version = text;
+    seen.version = shown_dialog::textOf(dialog, 106);
     SendMessageA(GetDlgItem(dialog, 110), BM_CLICK, 0, 0);
     seen.flagAfter = HD::floatingTooltipEnabled();
     seen.storedAfter = storedTooltip();
