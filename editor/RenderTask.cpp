@@ -79,6 +79,7 @@ public:
     bool captureWanted = false;
     long captureSerial = 0;
     std::vector<unsigned char> capture;
+    CapturedFrame captureInfo;
 };
 
 void clearGLErrors()
@@ -373,6 +374,8 @@ void serveCapture(RenderTask& task)
     task.capture.assign(static_cast<size_t>(window.viewWidth) * static_cast<size_t>(window.viewHeight) * 4u, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, window.viewWidth, window.viewHeight, GL_RGBA, GL_UNSIGNED_BYTE, task.capture.data());
+    task.captureInfo.number = task.frames.load();
+    task.captureInfo.state = window.displayState;
     task.captureWanted = false;
     ++task.captureSerial;
     task.captured.notify_all();
@@ -546,7 +549,8 @@ RenderStatistics renderStatistics(const UIWindow* window)
     return statistics;
 }
 
-bool captureNextFrame(UIWindow* window, std::vector<unsigned char>& pixels, int timeoutMilliseconds)
+bool captureNextFrame(UIWindow* window, std::vector<unsigned char>& pixels, int timeoutMilliseconds,
+                      CapturedFrame* frame)
 {
     RenderTask* task = taskOf(window);
     if (!task || !task->renderRunning) return false;
@@ -559,6 +563,7 @@ bool captureNextFrame(UIWindow* window, std::vector<unsigned char>& pixels, int 
     task->captureWanted = false;
     if (!done || task->captureSerial == serial) return false;
     pixels = task->capture;
+    if (frame) *frame = task->captureInfo;
     return true;
 }
 

@@ -9,6 +9,8 @@
 
 #include <vector>
 
+#include "framework/DisplayState.h"
+
 namespace HD {
 
 class UIWindow;
@@ -53,7 +55,14 @@ RenderStatistics renderStatistics(const UIWindow* window);
 // Tests: the next frame the render thread draws after the call, read back
 // just before its swap: viewWidth x viewHeight RGBA pixels, bottom row
 // first. False when no thread runs, it draws no frames (no context) or none
-// came within timeoutMilliseconds.
-bool captureNextFrame(UIWindow* window, std::vector<unsigned char>& pixels, int timeoutMilliseconds);
+// came within timeoutMilliseconds. With frame, also which frame it was
+// (frames drawn before it by this thread) and the display state it showed.
+struct CapturedFrame
+{
+    long number = -1;
+    DisplayState state{};
+};
+bool captureNextFrame(UIWindow* window, std::vector<unsigned char>& pixels, int timeoutMilliseconds,
+                      CapturedFrame* frame = nullptr);
 
 }  // namespace HD

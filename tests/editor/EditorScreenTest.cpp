@@ -497,23 +497,36 @@ TEST_F(EditorScreen, ScannerFollowsTheSweepWhiteAtTheEndsRedInside)
     EXPECT_GT(start.red, 0.0);
     EXPECT_GT(start.green, 0.9 * start.red) << "white";
 
-    // A twentieth of the one-second line a frame (36.5 pixels): the newest
-    // blob stands clear of the one before. One frame is drawn a step.
+    // A twentieth of the one-second line a frame (36.5 pixels) up to 0.8,
+    // then a fortieth up to 0.975: the newest blob stands clear of the one
+    // before. It is checked inside the line (from 0.5) and near its end
+    // (past 0.91), each in the first frame there that followed the frame
+    // before it directly: the render thread keeps its own pace, and a frame
+    // of its own in between would put a second blob at or near the newest.
     Frame screen;
-    for (int step = 1; step <= 19; ++step) {
-        process(2205, 0.0f);
-        screen = frame();
-        if (step != 10 && step != 19) continue;
-        const DisplayState state = displayState();
-        const bool forward = (state.sweepDirection & 0xFFu) == 1u;
+    HD::CapturedFrame previous, drawn;
+    ASSERT_TRUE(HD::captureNextFrame(view()->window(), screen.rgba, kTimeout, &previous));
+    bool checkedInside = false, checkedEnd = false;
+    for (int step = 1; step <= 23; ++step) {
+        process(step <= 16 ? 2205 : 1103, 0.0f);
+        ASSERT_TRUE(HD::captureNextFrame(view()->window(), screen.rgba, kTimeout, &drawn));
+        const double position = drawn.state.sweepPosition;
+        const bool clear = drawn.number == previous.number + 1 &&
+                           730.0 * (position - previous.state.sweepPosition) >= 12.0;
+        previous = drawn;
+        bool& checked = position > 0.91 ? checkedEnd : checkedInside;
+        if (!clear || position < 0.5 || checked) continue;
+        checked = true;
+        const bool forward = (drawn.state.sweepDirection & 0xFFu) == 1u;
         EXPECT_TRUE(forward) << "the first sweep runs forward";
         int x = 0;
-        const test_host::Pixel expected = newestBlob(state.sweepPosition, forward, x);
+        const test_host::Pixel expected = newestBlob(position, forward, x);
         const test_host::Pixel seen = screen.at(x, 205);
         for (size_t c = 0; c < 3; ++c)
-            EXPECT_NEAR(seen[c], expected[c], 2) << "channel " << c << " at x " << x << ", sweep at " << state.sweepPosition;
+            EXPECT_NEAR(seen[c], expected[c], 2) << "channel " << c << " at x " << x << ", sweep at " << position;
         EXPECT_EQ(screen.at(x + 12, 205), kBackground) << "ahead of the blob";
     }
+    EXPECT_TRUE(checkedInside && checkedEnd) << "no frame followed the one before directly";
     EXPECT_LT(glowAround(screen, 26).red, 0.5 * start.red) << "gone from the start";
 }
 
