@@ -8,7 +8,8 @@
 // section. Linux: GLX on a connection of the render thread's own; no image
 // context (the caller draws into a framebuffer object instead).
 //
-// Threads: the render thread alone, from create to destruction.
+// Threads: the render thread alone, from create to destruction (drawImage's
+// draw runs on a thread of its own while the render thread waits for it).
 #pragma once
 
 #include <memory>
