@@ -426,23 +426,6 @@ TEST_F(AboutTest, PanelDrawsItsContents)
     EXPECT_GT(ticked, 10);
 }
 
-namespace {
-
-
-class HostOwner : public HD::WindowOwner
-{
-public:
-    explicit HostOwner(void* parent) : parent_(parent) {}
-    void* parentWindow() override { return parent_; }
-    HaldAuBase* effectObject() override { return &effect; }
-    HaldParfelle effect{nullptr};
-
-private:
-    void* parent_;
-};
-
-}  // namespace
-
 // The render thread draws the panel over the editor while it is open and
 // keeps drawing all the while.
 TEST_F(AboutTest, RenderThreadDrawsThePanelWhileOpen)

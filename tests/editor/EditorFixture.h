@@ -16,6 +16,20 @@ public:
     HaldParfelle effect{nullptr};
 };
 
+// The same over a host's window (a test_host::HostWindow's handle, or null).
+class HostOwner : public HD::WindowOwner
+{
+public:
+    explicit HostOwner(void* parent) : parent_(parent) {}
+    void* parentWindow() override { return parent_; }
+    HaldAuBase* effectObject() override { return &effect; }
+
+    HaldParfelle effect{nullptr};
+
+private:
+    void* parent_;
+};
+
 // The editor's size.
 inline ERect editorRect()
 {

@@ -53,20 +53,6 @@ const char* const kTahoma = "/usr/share/wine/fonts/tahoma.ttf";
 using test_host::HostWindow;
 using test_host::Pixel;
 
-
-class HostOwner : public HD::WindowOwner
-{
-public:
-    explicit HostOwner(void* parent) : parent_(parent) {}
-    void* parentWindow() override { return parent_; }
-    HaldAuBase* effectObject() override { return &effect; }
-
-    HaldParfelle effect{nullptr};
-
-private:
-    void* parent_;
-};
-
 HD::UIFont* tahoma(float size)
 {
     auto* font = new HD::UIFont(size, kTahoma);
