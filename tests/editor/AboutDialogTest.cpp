@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -16,14 +15,13 @@
 
 #include "EditorFixture.h"
 #include "TestHostWindow.h"
+#include "TooltipPreference.h"
 #include "TestGLContext.h"
 #include "ShownDialog.h"
 #include "ToolkitRig.h"
 #include "editor/AboutDialog.h"
 #include "editor/AboutPanel.h"
 #include "editor/RenderTask.h"
-#include "framework/CFString.h"
-#include "framework/Preferences.h"
 #include "gui/Button.h"
 #include "gui/GL.h"
 #include "gui/Group.h"
@@ -32,51 +30,20 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#else
-#include <X11/Xlib.h>
-#include <stdlib.h>
 #endif
 
 namespace {
 
 using about::AboutPanel;
 
-constexpr int32_t kMissing = -12345;
+using tooltip_preference::kMissing;
+int32_t storedTooltip() { return tooltip_preference::stored(); }
 
-int32_t storedTooltip()
-{
-    static const char name[] = "Enable floating tooltip";
-    return readPreference(kMissing, constantString(name));
-}
-
-// Preferences in a place of the test's own; the flag and any stored value
-// put back afterwards.
+// Preferences of the test's own; the flag and any stored value put back
+// afterwards.
 class AboutTest : public ::testing::Test
 {
-protected:
-    void SetUp() override
-    {
-#if !defined(_WIN32)
-        char pattern[] = "/tmp/parfelle-about-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        scratch_ = pattern;
-        setenv("XDG_CONFIG_HOME", (scratch_ + "/config").c_str(), 1);
-#endif
-        savedFlag_ = HD::floatingTooltipEnabled();
-        savedStored_ = storedTooltip();
-    }
-    void TearDown() override
-    {
-        HD::setFloatingTooltipEnabled(savedFlag_);
-        static const char name[] = "Enable floating tooltip";
-        if (savedStored_ != kMissing) writePreference(constantString(name), savedStored_);
-        if (!scratch_.empty()) std::filesystem::remove_all(scratch_);
-    }
-
-    std::string scratch_;
-
-    bool savedFlag_ = false;
-    int32_t savedStored_ = kMissing;
+    tooltip_preference::Sandbox preferences_;
 };
 
 // A click as the window delivers it: press at a point in window units,

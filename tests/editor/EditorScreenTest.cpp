@@ -9,26 +9,22 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "ShownDialog.h"
 #include "TestHostWindow.h"
+#include "TooltipPreference.h"
 #include "editor/AboutPanel.h"
 #include "editor/HaldParfelleView.h"
 #include "editor/RenderTask.h"
 #include "effect/HaldParfelle.h"
-#include "framework/CFString.h"
-#include "framework/Preferences.h"
 #include "gui/Modifiers.h"
 #include "gui/UIWindow.h"
 
 #if defined(_WIN32)
 #include <windows.h>
-#else
-#include <stdlib.h>
 #endif
 
 namespace {
@@ -56,10 +52,8 @@ struct Frame
 const test_host::Pixel kBackground{51, 51, 0};  // (0.2, 0.2, 0)
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int32_t kMissing = -12345;
-const char kTooltipPreference[] = "Enable floating tooltip";
-
-int32_t storedTooltip() { return readPreference(kMissing, constantString(kTooltipPreference)); }
+using tooltip_preference::kMissing;
+int32_t storedTooltip() { return tooltip_preference::stored(); }
 
 // The brightest direction of a knob's pointer, in degrees clockwise from
 // straight up: the summed brightness along each ray through the rim (the
@@ -110,15 +104,6 @@ class EditorScreen : public ::testing::Test
 protected:
     void SetUp() override
     {
-#if !defined(_WIN32)
-        // Preferences of this test only.
-        char pattern[] = "/tmp/parfelle-screen-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        scratch_ = pattern;
-        setenv("XDG_CONFIG_HOME", scratch_.c_str(), 1);
-#endif
-        savedFlag_ = HD::floatingTooltipEnabled();
-        savedStored_ = storedTooltip();
         ASSERT_TRUE(host.ok()) << "no host window (is DISPLAY set?)";
         effect.setSampleRate(44100.0f);
         view()->open(host.handle());
@@ -127,9 +112,6 @@ protected:
     void TearDown() override
     {
         view()->close();
-        HD::setFloatingTooltipEnabled(savedFlag_);
-        if (savedStored_ != kMissing) writePreference(constantString(kTooltipPreference), savedStored_);
-        if (!scratch_.empty()) std::filesystem::remove_all(scratch_);
     }
 
     HaldParfelleView* view() { return static_cast<HaldParfelleView*>(effect.getEditor()); }
@@ -180,14 +162,13 @@ protected:
         return state;
     }
 
+    // Preferences of this test only, made before the editor reads them.
+    tooltip_preference::Sandbox preferences;
     test_host::HostWindow host;
     HaldParfelle effect{nullptr};
 
 private:
     Noise noise_;
-    std::string scratch_;
-    bool savedFlag_ = false;
-    int32_t savedStored_ = kMissing;
 };
 
 }  // namespace
