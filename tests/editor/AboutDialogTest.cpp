@@ -15,7 +15,7 @@
 
 #include "EditorFixture.h"
 #include "TestHostWindow.h"
-#include "TooltipPreference.h"
+#include "PreferenceSandbox.h"
 #include "TestGLContext.h"
 #include "ShownDialog.h"
 #include "ToolkitRig.h"
@@ -36,14 +36,14 @@ namespace {
 
 using about::AboutPanel;
 
-using tooltip_preference::kMissing;
-int32_t storedTooltip() { return tooltip_preference::stored(); }
+using test_preferences::kMissing;
+using test_preferences::storedTooltip;
 
 // Preferences of the test's own; the flag and any stored value put back
 // afterwards.
 class AboutTest : public ::testing::Test
 {
-    tooltip_preference::Sandbox preferences_;
+    test_preferences::Sandbox preferences_;
 };
 
 // A click as the window delivers it: press at a point in window units,

@@ -15,7 +15,7 @@
 
 #include "ShownDialog.h"
 #include "TestHostWindow.h"
-#include "TooltipPreference.h"
+#include "PreferenceSandbox.h"
 #include "editor/AboutPanel.h"
 #include "editor/HaldParfelleView.h"
 #include "editor/RenderTask.h"
@@ -52,8 +52,8 @@ struct Frame
 const test_host::Pixel kBackground{51, 51, 0};  // (0.2, 0.2, 0)
 
 constexpr double kPi = 3.14159265358979323846;
-using tooltip_preference::kMissing;
-int32_t storedTooltip() { return tooltip_preference::stored(); }
+using test_preferences::kMissing;
+using test_preferences::storedTooltip;
 
 // The brightest direction of a knob's pointer, in degrees clockwise from
 // straight up: the summed brightness along each ray through the rim (the
@@ -163,7 +163,7 @@ protected:
     }
 
     // Preferences of this test only, made before the editor reads them.
-    tooltip_preference::Sandbox preferences;
+    test_preferences::Sandbox preferences;
     test_host::HostWindow host;
     HaldParfelle effect{nullptr};
 

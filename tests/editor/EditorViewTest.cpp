@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "PreferenceSandbox.h"
 #include "editor/DivuRevu.h"
 #include "editor/HaldParfelleView.h"
 #include "editor/WaveformDisplay.h"
@@ -20,22 +21,11 @@
 #include "gui/Group.h"
 #include "gui/UIWindow.h"
 
-#if !defined(_WIN32)
-#include <unistd.h>
-#endif
-
 namespace {
 
 struct ViewRig
 {
-    ViewRig()
-    {
-#if !defined(_WIN32)
-        // Preferences of this test only.
-        char folder[] = "/tmp/parfelle-view-XXXXXX";
-        if (mkdtemp(folder)) setenv("XDG_CONFIG_HOME", folder, 1);
-#endif
-    }
+    test_preferences::Sandbox preferences;  // before the effect and its editor
     HaldParfelleView* view() { return static_cast<HaldParfelleView*>(effect.getEditor()); }
     HaldParfelle effect{nullptr};
 };

@@ -1,7 +1,6 @@
-// The floating-tooltip preference as tests see it, and a sandbox giving a
-// test preferences of its own: on Linux a scratch configuration folder (the
-// user's own is put back afterwards), and on every system the flag and any
-// stored value as they were before.
+// Preferences of a test's own: on Linux a scratch configuration folder (the
+// user's own is put back afterwards); on every system the floating-tooltip
+// flag and its stored value as they were before.
 #pragma once
 
 #include <cstdint>
@@ -17,12 +16,12 @@
 #include <stdlib.h>
 #endif
 
-namespace tooltip_preference {
+namespace test_preferences {
 
 constexpr int32_t kMissing = -12345;
-constexpr const char kName[] = "Enable floating tooltip";
+constexpr const char kTooltip[] = "Enable floating tooltip";
 
-inline int32_t stored() { return readPreference(kMissing, constantString(kName)); }
+inline int32_t storedTooltip() { return readPreference(kMissing, constantString(kTooltip)); }
 
 class Sandbox
 {
@@ -41,12 +40,12 @@ public:
         }
 #endif
         savedFlag_ = HD::floatingTooltipEnabled();
-        savedStored_ = stored();
+        savedStored_ = storedTooltip();
     }
     ~Sandbox()
     {
         HD::setFloatingTooltipEnabled(savedFlag_);
-        if (savedStored_ != kMissing) writePreference(constantString(kName), savedStored_);
+        if (savedStored_ != kMissing) writePreference(constantString(kTooltip), savedStored_);
 #if !defined(_WIN32)
         if (!scratch_.empty()) {
             std::error_code ignored;
@@ -70,4 +69,4 @@ private:
 #endif
 };
 
-}  // namespace tooltip_preference
+}  // namespace test_preferences
