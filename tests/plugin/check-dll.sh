@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A Windows build of the plug-in exports both entry points by their plain
-# names and imports only DLLs that every Windows has.
+# names, imports only DLLs that every Windows has, and needs no runtime DLL
+# copied beside it.
 #   check-dll.sh OBJDUMP DLL
 set -euo pipefail
 objdump=$1
@@ -18,5 +19,11 @@ imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$table")
 bad=$(grep -viE "$allowed" <<<"$imports" || true)
 if [ -n "$bad" ]; then
     echo "$dll depends on DLLs a user would not have:"; echo "$bad"; exit 1
+fi
+# A user copies one file: no runtime or library DLL may have been put
+# beside it for the build's own programs to work.
+beside=$(find "$(dirname "$dll")" -maxdepth 1 \( -iname 'lib*.dll' -o -iname 'zlib*.dll' -o -iname 'glew*.dll' \) -printf '%f\n')
+if [ -n "$beside" ]; then
+    echo "runtime DLLs beside $dll, which a user would have to copy too:"; echo "$beside"; exit 1
 fi
 echo "exports: VSTPluginMain main; imports: $(tr '\n' ' ' <<<"$imports")"
