@@ -68,6 +68,7 @@ public:
     // Measurements.
     const Clock::time_point started;
     std::atomic<long> frames{0};
+    std::atomic<long> windowlessPasses{0};
     std::atomic<long long> frameCpuNanoseconds{0};
     std::atomic<long long> firstFrameNanoseconds{-1};
     std::atomic<RenderStatistics::Background> background{RenderStatistics::Background::NotMade};
@@ -77,6 +78,7 @@ public:
     std::condition_variable captured;
     bool drawing = true;          // false once the thread draws no more frames
     bool captureWanted = false;
+    bool captureArmed = false;    // the request came before this frame began
     long captureSerial = 0;
     std::vector<unsigned char> capture;
     CapturedFrame captureInfo;
@@ -369,7 +371,9 @@ void drawBackgroundQuad(RenderTask& task)
 void serveCapture(RenderTask& task)
 {
     std::lock_guard<std::mutex> lock(task.captureMutex);
-    if (!task.captureWanted) return;
+    // A frame begun before the request may show state older than the
+    // caller's last change: only a frame begun after it is served.
+    if (!task.captureWanted || !task.captureArmed) return;
     UIWindow& window = *task.window;
     task.capture.assign(static_cast<size_t>(window.viewWidth) * static_cast<size_t>(window.viewHeight) * 4u, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -454,6 +458,10 @@ void renderLoop(platform::RenderThread& thread, void* argument)
         task.captured.notify_all();
     }
     do {
+        {
+            std::lock_guard<std::mutex> lock(task.captureMutex);
+            task.captureArmed = task.captureWanted;
+        }
         if (HaldAuBase* effect = window.effect()) effect->getDisplayState(&window.displayState);
         for (Effect* effect : window.effects) effect->update();
         if (drawing) {
@@ -464,6 +472,8 @@ void renderLoop(platform::RenderThread& thread, void* argument)
                 if (task.frames.fetch_add(1) == 0)
                     task.firstFrameNanoseconds.store(
                         std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - task.started).count());
+            } else {
+                task.windowlessPasses.fetch_add(1);
             }
         }
     } while (!thread.waitForQuit(kFrameWaitMilliseconds));
@@ -541,6 +551,7 @@ RenderStatistics renderStatistics(const UIWindow* window)
     RenderStatistics statistics;
     if (const RenderTask* task = taskOf(window)) {
         statistics.frames = task->frames.load();
+        statistics.windowlessPasses = task->windowlessPasses.load();
         statistics.frameCpuSeconds = static_cast<double>(task->frameCpuNanoseconds.load()) * 1e-9;
         const long long first = task->firstFrameNanoseconds.load();
         statistics.firstFrameSeconds = first < 0 ? -1.0 : static_cast<double>(first) * 1e-9;

@@ -44,6 +44,7 @@ float tooltipLeft(float centreX, float width);
 struct RenderStatistics
 {
     long frames = 0;                  // frames swapped
+    long windowlessPasses = 0;        // passes that drew nothing: the window was gone
     double frameCpuSeconds = 0.0;     // the render thread's processor time in those frames
     double firstFrameSeconds = -1.0;  // from CreateRenderTask to the first swap; -1 before it
     // Where the static background came from.
@@ -52,8 +53,8 @@ struct RenderStatistics
 };
 RenderStatistics renderStatistics(const UIWindow* window);
 
-// Tests: the next frame the render thread draws after the call, read back
-// just before its swap: viewWidth x viewHeight RGBA pixels, bottom row
+// Tests: the next frame the render thread begins after the call, so one
+// that shows every change made before it, read back just before its swap: viewWidth x viewHeight RGBA pixels, bottom row
 // first. False when no thread runs, it draws no frames (no context) or none
 // came within timeoutMilliseconds. With frame, also which frame it was
 // (frames drawn before it by this thread) and the display state it showed.

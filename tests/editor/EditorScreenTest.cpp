@@ -15,6 +15,7 @@
 
 #include "ShownDialog.h"
 #include "TestHostWindow.h"
+#include "WaitUntil.h"
 #include "PreferenceSandbox.h"
 #include "editor/AboutPanel.h"
 #include "editor/HaldParfelleView.h"
@@ -31,7 +32,7 @@ namespace {
 
 constexpr int kWidth = 770;
 constexpr int kHeight = 315;
-constexpr int kTimeout = 10000;
+constexpr int kTimeout = test_wait::kEventTimeoutMs;
 
 struct Frame
 {

@@ -25,6 +25,7 @@
 
 #include "EditorFixture.h"
 #include "TestHostWindow.h"
+#include "WaitUntil.h"
 #include "editor/HaldParfelleView.h"
 #include "editor/RenderTask.h"
 #include "gui/Effect.h"
@@ -42,7 +43,7 @@ namespace {
 
 constexpr int kWidth = 770;
 constexpr int kHeight = 315;
-constexpr int kFrameTimeout = 10000;  // generous: llvmpipe under a loaded machine
+constexpr int kFrameTimeout = test_wait::kEventTimeoutMs;
 
 #ifdef _WIN32
 const char* const kTahoma = "Z:\\usr\\share\\wine\\fonts\\tahoma.ttf";
@@ -485,13 +486,16 @@ TEST_F(RenderTaskTest, SurvivesTheHostDestroyingItsWindowFirst)
     HD::CreateRenderTask(window);
     ASSERT_FALSE(editor.frame().empty());
     // The child window goes with its parent while frames are being drawn.
+    // A frame already past its check of the window may still finish; once
+    // the thread has seen the window go, it draws nothing more.
     editor.host.destroy();
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(test_wait::waitUntil([&] { return HD::renderStatistics(window).windowlessPasses > 0; }))
+        << "the render thread never noticed that its window was destroyed";
     EXPECT_TRUE(HD::renderRunning(window));
-    // Nothing is drawn for a window that is gone, though the thread runs on.
-    const long frames = HD::renderStatistics(window).frames;
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    EXPECT_EQ(HD::renderStatistics(window).frames, frames);
+    const HD::RenderStatistics seen = HD::renderStatistics(window);
+    ASSERT_TRUE(test_wait::waitUntil(
+        [&] { return HD::renderStatistics(window).windowlessPasses >= seen.windowlessPasses + 3; }));
+    EXPECT_EQ(HD::renderStatistics(window).frames, seen.frames);
     std::vector<unsigned char> pixels;
     EXPECT_FALSE(HD::captureNextFrame(window, pixels, 200));
     HD::DestroyRenderTask(window);
@@ -561,7 +565,8 @@ TEST_F(RenderTaskTest, FiguresFirstFrameAndProcessorTimePerFrame)
     ASSERT_FALSE(editor.frame().empty());
     const double toCapture =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    // About a second of frames at the thread's pace, however slow it is.
+    ASSERT_TRUE(test_wait::waitUntil([&] { return HD::renderStatistics(editor.window.get()).frames >= 30; }));
     HD::DestroyRenderTask(editor.window.get());
     const HD::RenderStatistics statistics = HD::renderStatistics(editor.window.get());
     ASSERT_GT(statistics.frames, 1);
@@ -587,7 +592,7 @@ TEST_F(RenderTaskTest, FiguresForTheWholePanel)
     const double opened = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::vector<unsigned char> pixels;
     ASSERT_TRUE(HD::captureNextFrame(window, pixels, kFrameTimeout));
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    ASSERT_TRUE(test_wait::waitUntil([&] { return HD::renderStatistics(window).frames >= 30; }));
     const HD::RenderStatistics statistics = HD::renderStatistics(window);
     view->close();
     ASSERT_GT(statistics.frames, 1);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "GestureRig.h"
+#include "WaitUntil.h"
 #include "gui/Modifiers.h"
 #include "gui/StaticText.h"
 #include "gui/UIFont.h"
@@ -940,11 +941,8 @@ TEST(SystemServices, ErrorMessagesGoToTheReporterWhileOneIsSet)
 // tries: the server handles input between requests, not within them).
 int modifiersSettlingOn(int expected)
 {
-    int now = platform::pollModifiers();
-    for (int i = 0; i < 100 && now != expected; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        now = platform::pollModifiers();
-    }
+    int now = 0;
+    test_wait::waitUntil([&] { return (now = platform::pollModifiers()) == expected; });
     return now;
 }
 
@@ -986,7 +984,7 @@ TEST(SystemServices, AWebPageOpensThroughXdgOpenWithoutWaitingForIt)
     ASSERT_NE(f, nullptr);
     std::fprintf(f,
                  "#!/bin/sh\n"
-                 "for i in $(seq 100); do [ -e '%s/go' ] && break; sleep 0.05; done\n"
+                 "for i in $(seq 400); do [ -e '%s/go' ] && break; sleep 0.05; done\n"
                  "if [ -e '%s/go' ]; then echo \"$1\" > '%s/opened.tmp'; else echo waited > '%s/opened.tmp'; fi\n"
                  "mv '%s/opened.tmp' '%s/opened'\n",
                  folder, folder, folder, folder, folder, folder);
@@ -1002,15 +1000,14 @@ TEST(SystemServices, AWebPageOpensThroughXdgOpenWithoutWaitingForIt)
     std::fclose(std::fopen((dir + "/go").c_str(), "w"));
 
     std::string opened;
-    for (int i = 0; i < 200 && opened.empty(); ++i) {
+    test_wait::waitUntil([&] {
         if (std::FILE* in = std::fopen((dir + "/opened").c_str(), "r")) {
             char line[256] = {};
             if (std::fgets(line, sizeof line, in)) opened = line;
             std::fclose(in);
-        } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
-    }
+        return !opened.empty();
+    });
     EXPECT_EQ(opened, "https://example.org/parfelle?a=1&b=2\n");
     for (const char* name : {"/xdg-open", "/go", "/opened"}) std::remove((dir + name).c_str());
     rmdir(folder);
