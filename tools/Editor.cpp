@@ -69,6 +69,15 @@ struct Channels
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
+bool oneColour(const platform::Screenshot& picture)
+{
+    for (size_t i = 3; i + 2 < picture.rgb.size(); i += 3)
+        if (picture.rgb[i] != picture.rgb[0] || picture.rgb[i + 1] != picture.rgb[1] ||
+            picture.rgb[i + 2] != picture.rgb[2])
+            return false;
+    return true;
+}
+
 }  // namespace
 
 bool runEditor(const EditorOptions& options, std::ostream& report, EditorResult& result, std::string& error)
@@ -145,14 +154,20 @@ bool runEditor(const EditorOptions& options, std::ostream& report, EditorResult&
         if (screenshot && elapsed >= options.screenshotAfter) {
             window->processEvents();
             platform::Screenshot picture;
-            ok = window->capture(picture, error) && writePngFile(options.screenshotPath, picture, error);
-            if (ok) {
-                char seconds[32];
-                std::snprintf(seconds, sizeof seconds, "%.2f", elapsed);
-                report << "Screenshot: " << options.screenshotPath << ", " << picture.width << " x " << picture.height
-                       << " after " << seconds << " s\n";
+            ok = window->capture(picture, error);
+            // Nothing drawn yet: a picture of an empty window helps nobody.
+            const bool waitMore = ok && oneColour(picture) && elapsed < options.screenshotAfter + kDrawnWaitSeconds;
+            if (!waitMore) {
+                ok = ok && writePngFile(options.screenshotPath, picture, error);
+                if (ok) {
+                    char seconds[32];
+                    std::snprintf(seconds, sizeof seconds, "%.2f", elapsed);
+                    report << "Screenshot: " << options.screenshotPath << ", " << picture.width << " x "
+                           << picture.height << " after " << seconds << " s"
+                           << (oneColour(picture) ? " (the window still shows one colour)" : "") << "\n";
+                }
+                break;
             }
-            break;
         }
         nextIdle += idlePeriod;
         const Clock::time_point now = Clock::now();

@@ -22,7 +22,9 @@ struct EditorOptions
     std::vector<ParameterSetting> settings;
     double tempo = 0.0;  // zero: no timeline
     // Empty: run until the user closes the window. Otherwise a PNG of the
-    // window is saved there after screenshotAfter seconds, and the host ends.
+    // window is saved there after screenshotAfter seconds, and the host ends;
+    // a window still all one colour then (an editor that has not drawn yet,
+    // on a slow machine) is given up to kDrawnWaitSeconds more.
     std::string screenshotPath;
     double screenshotAfter = 0.0;
 };
@@ -40,6 +42,8 @@ struct EditorResult
 constexpr int kEditorBlockSize = 512;
 // How often the editor's idle is called, per second.
 constexpr int kEditorIdleRate = 50;
+// How long past --after the screenshot waits for the editor's first drawing.
+constexpr double kDrawnWaitSeconds = 15.0;
 
 bool runEditor(const EditorOptions& options, std::ostream& report, EditorResult& result, std::string& error);
 

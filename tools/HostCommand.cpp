@@ -309,6 +309,8 @@ std::string usageText()
            "  --tempo BPM        gives the plug-in a playing timeline at BPM, 4/4\n"
            "  --screenshot FILE  saves what the window shows as a PNG file and\n"
            "  --after SECONDS    ends, that many seconds after the editor opened\n"
+           "                     (if the window is still one colour then, once the\n"
+           "                     editor has drawn, waiting at most 15 s more)\n"
            "\n"
            "Exit status: 0 success; 1 failure (a file, the plug-in or a parameter);\n"
            "2 a mistake in the command line.\n";

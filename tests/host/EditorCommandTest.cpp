@@ -13,6 +13,7 @@
 
 #include "HostTestSupport.h"
 #include "platform/HostWindow.h"
+#include "tests/gui/WaitUntil.h"
 #include "tools/Editor.h"
 #include "tools/HostCommand.h"
 #include "tools/PluginHost.h"
@@ -324,19 +325,22 @@ TEST(HostWindow, ScreenshotShowsAnOpenGLChildWindow)
     ASSERT_TRUE(child.ok()) << "no OpenGL child window";
 
     platform::Screenshot picture;
-    bool captured = false;
-    // The first frames of a software renderer can take a while to reach the screen.
-    for (int attempt = 0; attempt < 40; ++attempt) {
-        EXPECT_TRUE(window->processEvents());
-        window->raise();
-        ASSERT_TRUE(window->capture(picture, error)) << error;
-        const size_t centre = (static_cast<size_t>(60) * 200 + 100) * 3;
-        if (picture.rgb[centre] == 255) {
-            captured = true;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    bool captureFailed = false;
+    // The first frames of a software renderer can take a while to reach the
+    // screen. Under Wine they never do (below): two seconds show that.
+    int timeout = test_wait::kEventTimeoutMs;
+#if defined(_WIN32)
+    if (underWine()) timeout = 2000;
+#endif
+    const bool captured = test_wait::waitUntil(
+        [&] {
+            window->processEvents();
+            window->raise();
+            if (!window->capture(picture, error)) return captureFailed = true;
+            return picture.rgb[(static_cast<size_t>(60) * 200 + 100) * 3] == 255;
+        },
+        timeout);
+    ASSERT_FALSE(captureFailed) << error;
     ASSERT_EQ(picture.width, 200);
     ASSERT_EQ(picture.height, 120);
     ASSERT_EQ(picture.rgb.size(), 200u * 120u * 3u);
@@ -512,17 +516,27 @@ bool captureEditorUnderWine(const std::string& png, bool& drewWithOpenGL, std::s
     auto window = platform::HostWindow::create("Parfelle", 770, 315, error);
     if (!window) return false;
     plugin.dispatch(effEditOpen, 0, 0, window->handle());
-    for (int i = 0; i < 2 * kEditorIdleRate; ++i) {
-        window->processEvents();
-        plugin.dispatch(effEditIdle);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000 / kEditorIdleRate));
-    }
-    const std::vector<unsigned long> after = wineOffscreenWindows(770, 315, error);
-    const unsigned long id = newWindow(before, after, error);
+    // Idle at the host's pace until Wine's window for the editor holds a
+    // drawn panel, however long the first frames take.
+    std::vector<unsigned long> after;
+    unsigned long id = 0;
+    bool ok = false;
+    test_wait::waitUntil([&] {
+        for (int i = 0; i < kEditorIdleRate / 5; ++i) {
+            window->processEvents();
+            plugin.dispatch(effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1000 / kEditorIdleRate));
+        }
+        after = wineOffscreenWindows(770, 315, error);
+        id = after.size() > before.size() ? newWindow(before, after, error) : 0;
+        PngPicture picture;
+        ok = id != 0 && importXWindow(id, png, error) && readPng(png, picture, error) && !picture.oneColour();
+        return ok;
+    });
     // No OpenGL window at all: nothing drawn, which the command's own
     // picture shows as well as any.
     drewWithOpenGL = after.size() > before.size();
-    const bool ok = !drewWithOpenGL || (id != 0 && importXWindow(id, png, error));
+    ok = ok || !drewWithOpenGL;
     plugin.dispatch(effEditClose);
     plugin.close();
     return ok;
@@ -650,10 +664,7 @@ TEST(EditorCommand, RunsUntilTheUserClosesTheWindow)
     ASSERT_NE(display, nullptr) << "is DISPLAY set?";
 
     Window window = 0;
-    for (int i = 0; i < 200 && !window; ++i) {
-        window = windowOfProcess(display, pid);
-        if (!window) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    test_wait::waitUntil([&] { return (window = windowOfProcess(display, pid)) != 0; });
     if (window) {
         char* name = nullptr;
         XFetchName(display, window, &name);
@@ -677,7 +688,7 @@ TEST(EditorCommand, RunsUntilTheUserClosesTheWindow)
         XFlush(display);
     }
     XCloseDisplay(display);
-    const int code = window ? waitForExit(pid, 10.0) : -2;
+    const int code = window ? waitForExit(pid, test_wait::kEventTimeoutMs / 1000.0) : -2;
     if (code == -2) {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
