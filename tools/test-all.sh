@@ -17,7 +17,8 @@
 # TIMEOUT of its own, so a hung test fails instead of stalling the run.
 set -uo pipefail
 
-all_presets=(linux-x64 windows-x86 windows-x64 linux-asan linux-tsan)
+# The Linux presets first: they build while the MinGW libraries do.
+all_presets=(linux-x64 linux-asan linux-tsan windows-x86 windows-x64)
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -85,7 +86,12 @@ print_summary() {
 }
 
 xvfb_pid=""
+deps_pid=""
 cleanup() {
+    if [ -n "$deps_pid" ]; then
+        kill "$deps_pid" 2>/dev/null
+        wait "$deps_pid" 2>/dev/null
+    fi
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null
         wait "$xvfb_pid" 2>/dev/null
@@ -106,12 +112,23 @@ trap 'interrupted INT 130' INT
 trap 'interrupted TERM 143' TERM
 
 # ---- dependencies of the Windows targets ----------------------------------
+# Built in the background (from Debian's sources the first time: minutes)
+# while the Linux presets build and test; the Windows presets wait for them.
+deps_log="$logs/mingw-deps.log"
 case " ${presets[*]} " in
     *" windows-"*)
-        banner "MinGW libraries"
-        "$root/tools/build-mingw-deps.sh" || deps_ok=0
+        banner "MinGW libraries: building in the background (log: $deps_log)"
+        "$root/tools/build-mingw-deps.sh" </dev/null >"$deps_log" 2>&1 &
+        deps_pid=$!
         ;;
 esac
+wait_for_deps() {
+    [ -n "$deps_pid" ] || return 0
+    banner "MinGW libraries"
+    wait "$deps_pid" || deps_ok=0
+    deps_pid=""
+    tail -n 15 "$deps_log"
+}
 
 # ---- can this machine run the 32-bit tests? ------------------------------------
 # Asked once. Only the kernel's refusal turns them into skips: a Wine that is
@@ -163,6 +180,7 @@ for p in "${presets[@]}"; do
     st_conf[$p]="-"; st_build[$p]="-"; st_tests[$p]="-"; st_cases[$p]="-"
     n_pass[$p]=0; n_fail[$p]=0; n_skip[$p]=0
 
+    [[ $p != windows-* ]] || wait_for_deps
     banner "$p: configure"
     if [[ $p == windows-* ]] && [ $deps_ok -eq 0 ]; then
         echo "skipped: the MinGW libraries did not build"
