@@ -5,93 +5,395 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__) || defined(_M_X64) || defined(__x86_64__)
+#include <emmintrin.h>
+#define PARFELLE_PAIR_LANES 1
+#endif
+
 namespace {
 
-// The loop's state, copied into locals while a run is processed so the
-// compiler keeps it in registers despite the buffers' possible aliasing.
-struct Sweep
-{
-    float* line;
-    const float* source;
-    float* destination;
-    int32_t position;
-    float p;
-    unsigned done;
-    EchoFilterState filter;
-    float previous;
-    float tracker;
-};
+constexpr int32_t kFade = HaldParfelle::CParfelleKernel::kFadeSamples;
 
+// The block's values every sample uses, read once per block.
 struct SampleConstants
 {
     EchoCoefficients echo;
-    float R, fb, dry, wet, Lf;
+    float R, fb, dry, wet;
+    int32_t L;
+};
+
+SampleConstants blockConstants(HaldParfelle& effect, float sampleRate, uint32_t cells)
+{
+    const HaldParfelle::BlockSettings& block = effect.blockSettings();
+    EchoSettings echoSettings = block.echo;
+    echoSettings.sampleRate = sampleRate;
+    SampleConstants k;
+    k.echo = computeEchoCoefficients(echoSettings);
+    k.R = 1.0f - 126.0f / sampleRate;
+    k.fb = block.feedback * 0.01f;
+    k.dry = block.dryLevel * block.dryLevel * block.dryLevel;
+    k.wet = block.effectLevel * block.effectLevel * block.effectLevel;
+    // The sweep runs over cells 0..L, all inside the line even if the rate
+    // changed between the time base and this kernel.
+    k.L = static_cast<int32_t>(std::min<int64_t>(effect.delayLength(), static_cast<int64_t>(cells) - 1));
+    return k;
+}
+
+// The end fade at a position: min(p, L - p, 16) / 16, worked out on whole
+// numbers (the same float as the fade counter gives while L < 2^24).
+inline float fadeAt(int32_t position, int32_t L)
+{
+    return static_cast<float>(std::min(std::min(position, L - position), kFade)) * (1.0f / kFade);
+}
+
+// Cuts a block into runs that each go one way and lie either wholly in the
+// middle of the sweep (cells kFade..L-kFade, where g is 1) or wholly in a
+// faded end. run(position, done, count, step, middle) processes count
+// samples from input frame done, starting at that cell; position and
+// forward are left where the block ends.
+template <typename Run>
+inline void sweepBlock(int32_t& position, bool& forward, int32_t L, uint32_t frames, Run&& run)
+{
+    const int32_t middleFirst = kFade;
+    const int32_t middleLast = L - kFade;
+    uint32_t done = 0;
+    while (done < frames) {
+        const int32_t step = forward ? 1 : -1;
+        const uint32_t distance = static_cast<uint32_t>(forward ? L - position : position);
+        uint32_t n = std::min<uint32_t>(distance, frames - done);
+        if (n == distance) forward = !forward;
+
+        while (n > 0) {
+            const int32_t at = position;
+            const bool middle = at >= middleFirst && at <= middleLast;
+            int64_t stretch;
+            if (middle)
+                stretch = step > 0 ? middleLast - at + 1 : at - middleFirst + 1;
+            else if (at < middleFirst)
+                stretch = step > 0 ? middleFirst - at : n;
+            else
+                stretch = step > 0 ? n : at - middleLast;
+            const uint32_t count = static_cast<uint32_t>(std::min<int64_t>(stretch, n));
+            run(at, done, count, step, middle);
+            position += step * static_cast<int32_t>(count);
+            done += count;
+            n -= count;
+        }
+    }
+}
+
+// ---- One channel, one sample at a time (Process) ---------------------------
+
+struct ChannelState
+{
+    EchoFilterState filter;
+    float previous;
+    float tracker;
 };
 
 // count samples in one direction. Faded: near a turning point, where the
 // written input fades to its DC part; otherwise g is 1 and the cell simply
 // takes the input plus feedback.
 template <bool Faded, EchoResponse Response>
-inline void runSamples(Sweep& sweep, uint32_t count, int32_t step, const SampleConstants& k)
+inline void runSamples(float* line, const float* source, float* destination, ChannelState& state, int32_t position,
+                       uint32_t count, int32_t step, const SampleConstants& k)
 {
-    float* const line = sweep.line;
-    const float* const source = sweep.source;
-    float* const destination = sweep.destination;
-    int32_t position = sweep.position;
-    float p = sweep.p;
-    unsigned done = sweep.done;
-    EchoFilterState filter = sweep.filter;
-    float previous = sweep.previous;
-    float tracker = sweep.tracker;
+    EchoFilterState filter = state.filter;
+    float previous = state.previous;
+    float tracker = state.tracker;
 
-    for (uint32_t i = 0; i < count; ++i, ++done) {
-        float x = source[done];
+    for (uint32_t i = 0; i < count; ++i, position += step) {
+        float x = source[i];
         if (!std::isfinite(x)) x = 0.0f;  // one bad sample must not poison the line
 
         const float d = line[position];
         const float e = processEcho<Response>(d, k.echo, filter);
         tracker = x - previous + k.R * tracker;
         previous = x;
-        destination[done] = e * k.wet + x * k.dry;
+        destination[i] = e * k.wet + x * k.dry;
         if (Faded) {
-            const float g = std::min(std::min(p, k.Lf - p), static_cast<float>(HaldParfelle::CParfelleKernel::kFadeSamples)) *
-                            (1.0f / HaldParfelle::CParfelleKernel::kFadeSamples);
+            const float g = fadeAt(position, k.L);
             line[position] = (x - tracker) * (1.0f - g) + x * g + k.fb * e;
         } else {
             line[position] = x + k.fb * e;
         }
-        position += step;
-        p += static_cast<float>(step);
     }
 
-    sweep.position = position;
-    sweep.p = p;
-    sweep.done = done;
-    sweep.filter = filter;
-    sweep.previous = previous;
-    sweep.tracker = tracker;
+    state.filter = filter;
+    state.previous = previous;
+    state.tracker = tracker;
 }
 
 template <EchoResponse Response>
-inline void runSamples(Sweep& sweep, uint32_t count, int32_t step, const SampleConstants& k, bool faded)
+void runChannel(float* line, const float* source, float* destination, ChannelState& state, int32_t position,
+                uint32_t count, int32_t step, const SampleConstants& k, bool middle)
 {
-    if (faded)
-        runSamples<true, Response>(sweep, count, step, k);
+    if (middle)
+        runSamples<false, Response>(line, source, destination, state, position, count, step, k);
     else
-        runSamples<false, Response>(sweep, count, step, k);
+        runSamples<true, Response>(line, source, destination, state, position, count, step, k);
 }
 
-inline void runSamples(Sweep& sweep, uint32_t count, int32_t step, const SampleConstants& k, bool faded,
-                       EchoResponse response)
+using ChannelRun = void (*)(float*, const float*, float*, ChannelState&, int32_t, uint32_t, int32_t,
+                            const SampleConstants&, bool);
+
+ChannelRun channelRunFor(EchoResponse response)
 {
     switch (response) {
-    case EchoResponse::Thru: runSamples<EchoResponse::Thru>(sweep, count, step, k, faded); break;
-    case EchoResponse::Low: runSamples<EchoResponse::Low>(sweep, count, step, k, faded); break;
-    case EchoResponse::Band: runSamples<EchoResponse::Band>(sweep, count, step, k, faded); break;
-    case EchoResponse::High: runSamples<EchoResponse::High>(sweep, count, step, k, faded); break;
-    default: runSamples<EchoResponse::Blend>(sweep, count, step, k, faded); break;
+    case EchoResponse::Thru: return runChannel<EchoResponse::Thru>;
+    case EchoResponse::Low: return runChannel<EchoResponse::Low>;
+    case EchoResponse::Band: return runChannel<EchoResponse::Band>;
+    case EchoResponse::High: return runChannel<EchoResponse::High>;
+    default: return runChannel<EchoResponse::Blend>;
     }
 }
+
+#if defined(PARFELLE_PAIR_LANES)
+
+// ---- Both channels side by side (ProcessPair) -------------------------------
+//
+// Lane 0 carries the left kernel, lane 1 the right; every lane operation is
+// the single-channel loop's operation in the same order, so each lane gives
+// the single-channel loop's float exactly (no fused multiply-add: SSE2 has
+// none). The other two lanes carry copies of real samples and are never
+// stored.
+
+struct PairConstants
+{
+    __m128 drive, cubic, knee, negativeKnee, makeUp, F, q, bandLoss, wThru, wLow, wBand, wHigh;
+    __m128 R, fb, dry, wet;
+};
+
+struct PairState
+{
+    __m128 low, band, high, previous, tracker;
+};
+
+// How the saturation's three cases are chosen. Clamp: y is first held to
+// +-1.5 and the cubic then gives exactly +-c there (used for blocks where
+// 1.5 - k 1.5^3 in float equals c, which the block checks; most shapes).
+// Select: both tests and a select, for the shapes where it does not.
+enum class Knee
+{
+    Clamp,
+    Select,
+};
+
+inline __m128 set1(float v) { return _mm_set1_ps(v); }
+
+template <EchoResponse Response, Knee K>
+inline __m128 echoPair(__m128 d, const PairConstants& k, PairState& s, __m128& u)
+{
+    const __m128 y = _mm_mul_ps(d, k.drive);
+    if (K == Knee::Clamp) {
+        // maxps/minps hand back their second operand when either is NaN:
+        // a NaN passes through as the single-channel cubic would give it.
+        const __m128 held = _mm_min_ps(set1(1.5f), _mm_max_ps(set1(-1.5f), y));
+        u = _mm_sub_ps(held, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(k.cubic, held), held), held));
+    } else {
+        const __m128 cubic = _mm_sub_ps(y, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(k.cubic, y), y), y));
+        const __m128 above = _mm_cmpge_ps(y, set1(1.5f));
+        const __m128 below = _mm_cmplt_ps(y, set1(-1.5f));
+        u = _mm_or_ps(_mm_or_ps(_mm_and_ps(above, k.knee), _mm_and_ps(below, k.negativeKnee)),
+                      _mm_andnot_ps(_mm_or_ps(above, below), cubic));
+    }
+    u = _mm_mul_ps(u, k.makeUp);
+
+    const __m128 low = _mm_add_ps(s.low, _mm_mul_ps(k.F, s.band));
+    const __m128 band =
+        _mm_add_ps(_mm_sub_ps(s.band, _mm_mul_ps(k.bandLoss, s.band)), _mm_mul_ps(k.F, _mm_sub_ps(u, s.low)));
+    __m128 e;
+    if (Response == EchoResponse::High || Response == EchoResponse::Blend) {
+        const __m128 high = _mm_sub_ps(_mm_sub_ps(u, low), _mm_mul_ps(k.q, s.band));
+        if (Response == EchoResponse::High)
+            e = high;
+        else
+            e = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(u, k.wThru), _mm_mul_ps(high, k.wHigh)),
+                                      _mm_mul_ps(band, k.wBand)),
+                           _mm_mul_ps(low, k.wLow));
+    } else {
+        e = Response == EchoResponse::Thru ? u : Response == EchoResponse::Low ? low : band;
+    }
+    s.low = low;
+    s.band = band;
+    return e;
+}
+
+// The filter's high output of the last sample, which the loop skips where
+// the response does not use it: u - low - q band, from the last u and the
+// band before the last update.
+inline __m128 lastHigh(__m128 u, __m128 bandBefore, const PairState& s, const PairConstants& k)
+{
+    return _mm_sub_ps(_mm_sub_ps(u, s.low), _mm_mul_ps(k.q, bandBefore));
+}
+
+// Inputs that are not finite count as 0: x - x is 0 exactly for the others.
+inline __m128 finiteOrZero(__m128 x) { return _mm_and_ps(x, _mm_cmpeq_ps(_mm_sub_ps(x, x), _mm_setzero_ps())); }
+
+// One frame: echo, tracker, output and the cell's new value (g broadcast).
+template <bool Faded, EchoResponse Response, Knee K>
+inline void framePair(__m128 x, __m128 d, __m128 g, __m128 keep, const PairConstants& k, PairState& s, __m128& u,
+                      __m128& bandBefore, __m128& out, __m128& cell)
+{
+    bandBefore = s.band;
+    const __m128 e = echoPair<Response, K>(d, k, s, u);
+    s.tracker = _mm_add_ps(_mm_sub_ps(x, s.previous), _mm_mul_ps(k.R, s.tracker));
+    s.previous = x;
+    out = _mm_add_ps(_mm_mul_ps(e, k.wet), _mm_mul_ps(x, k.dry));
+    const __m128 fed = _mm_mul_ps(k.fb, e);
+    if (Faded)
+        cell = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_sub_ps(x, s.tracker), keep), _mm_mul_ps(x, g)), fed);
+    else
+        cell = _mm_add_ps(x, fed);
+}
+
+struct PairBlock
+{
+    float* line[2];
+    const float* source[2];
+    float* destination[2];
+    int32_t L;
+};
+
+inline __m128 loadPair(const float* left, const float* right)
+{
+    return _mm_unpacklo_ps(_mm_load_ss(left), _mm_load_ss(right));
+}
+
+inline void storePair(float* left, float* right, __m128 v)
+{
+    _mm_store_ss(left, v);
+    _mm_store_ss(right, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
+}
+
+// Four frames of two channels: frame j's pair in lanes 0 and 1 of f[j].
+// Cells are read and written in sweep order: backward, the four cells below
+// and at the position, highest first.
+template <int Step>
+inline void loadFour(const float* left, const float* right, __m128 f[4], bool sanitise)
+{
+    __m128 a = _mm_loadu_ps(left), b = _mm_loadu_ps(right);
+    if (sanitise) {
+        a = finiteOrZero(a);
+        b = finiteOrZero(b);
+    }
+    const __m128 lo = _mm_unpacklo_ps(a, b);  // l0 r0 l1 r1
+    const __m128 hi = _mm_unpackhi_ps(a, b);  // l2 r2 l3 r3
+    if (Step > 0) {
+        f[0] = lo;
+        f[1] = _mm_movehl_ps(lo, lo);
+        f[2] = hi;
+        f[3] = _mm_movehl_ps(hi, hi);
+    } else {
+        f[0] = _mm_movehl_ps(hi, hi);
+        f[1] = hi;
+        f[2] = _mm_movehl_ps(lo, lo);
+        f[3] = lo;
+    }
+}
+
+template <int Step>
+inline void storeFour(float* left, float* right, const __m128 f[4])
+{
+    const __m128 lo = Step > 0 ? _mm_movelh_ps(f[0], f[1]) : _mm_movelh_ps(f[3], f[2]);
+    const __m128 hi = Step > 0 ? _mm_movelh_ps(f[2], f[3]) : _mm_movelh_ps(f[1], f[0]);
+    _mm_storeu_ps(left, _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
+    _mm_storeu_ps(right, _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1)));
+}
+
+// count frames of both channels, one at a time.
+template <bool Faded, EchoResponse Response, Knee K>
+inline void runPairFrames(const PairBlock& b, const PairConstants& k, PairState& s, int32_t position, uint32_t done,
+                          uint32_t count, int32_t step)
+{
+    __m128 u = _mm_setzero_ps(), bandBefore = s.band;
+    __m128 g = _mm_setzero_ps(), keep = _mm_setzero_ps();
+    for (uint32_t i = 0; i < count; ++i, ++done, position += step) {
+        const __m128 x = finiteOrZero(loadPair(b.source[0] + done, b.source[1] + done));
+        const __m128 d = loadPair(b.line[0] + position, b.line[1] + position);
+        if (Faded) {
+            const float gain = fadeAt(position, b.L);
+            g = set1(gain);
+            keep = set1(1.0f - gain);
+        }
+        __m128 out, cell;
+        framePair<Faded, Response, K>(x, d, g, keep, k, s, u, bandBefore, out, cell);
+        storePair(b.destination[0] + done, b.destination[1] + done, out);
+        storePair(b.line[0] + position, b.line[1] + position, cell);
+    }
+    if (count > 0) s.high = lastHigh(u, bandBefore, s, k);
+}
+
+// A middle run (g is 1): four frames at a time, the rest one at a time.
+template <EchoResponse Response, Knee K, int Step>
+void runPairMiddle(const PairBlock& b, const PairConstants& k, PairState& s, int32_t position, uint32_t done,
+                   uint32_t count)
+{
+    PairState state = s;  // locals, so the state stays in registers
+    __m128 u = _mm_setzero_ps(), bandBefore = state.band;
+    const __m128 unused = _mm_setzero_ps();
+    uint32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const int32_t first = Step > 0 ? position + static_cast<int32_t>(i) : position - static_cast<int32_t>(i) - 3;
+        __m128 x[4], d[4], out[4], cell[4];
+        loadFour<1>(b.source[0] + done + i, b.source[1] + done + i, x, true);
+        loadFour<Step>(b.line[0] + first, b.line[1] + first, d, false);
+        for (int j = 0; j < 4; ++j)
+            framePair<false, Response, K>(x[j], d[j], unused, unused, k, state, u, bandBefore, out[j], cell[j]);
+        storeFour<1>(b.destination[0] + done + i, b.destination[1] + done + i, out);
+        storeFour<Step>(b.line[0] + first, b.line[1] + first, cell);
+    }
+    if (i > 0) state.high = lastHigh(u, bandBefore, state, k);
+    s = state;
+    runPairFrames<false, Response, K>(b, k, s, position + Step * static_cast<int32_t>(i), done + i, count - i, Step);
+}
+
+template <EchoResponse Response, Knee K>
+void runPair(const PairBlock& b, const PairConstants& k, PairState& s, int32_t position, uint32_t done,
+             uint32_t count, int32_t step, bool middle)
+{
+    if (!middle)
+        runPairFrames<true, Response, K>(b, k, s, position, done, count, step);
+    else if (step > 0)
+        runPairMiddle<Response, K, 1>(b, k, s, position, done, count);
+    else
+        runPairMiddle<Response, K, -1>(b, k, s, position, done, count);
+}
+
+using PairRun = void (*)(const PairBlock&, const PairConstants&, PairState&, int32_t, uint32_t, uint32_t, int32_t,
+                         bool);
+
+template <Knee K>
+PairRun pairRunFor(EchoResponse response)
+{
+    switch (response) {
+    case EchoResponse::Thru: return runPair<EchoResponse::Thru, K>;
+    case EchoResponse::Low: return runPair<EchoResponse::Low, K>;
+    case EchoResponse::Band: return runPair<EchoResponse::Band, K>;
+    case EchoResponse::High: return runPair<EchoResponse::High, K>;
+    default: return runPair<EchoResponse::Blend, K>;
+    }
+}
+
+PairConstants pairConstants(const SampleConstants& c)
+{
+    const EchoCoefficients& e = c.echo;
+    return PairConstants{set1(e.drive), set1(e.cubic),    set1(e.knee),     set1(-e.knee),   set1(e.makeUp),
+                         set1(e.frequency), set1(e.damping), set1(e.bandLoss), set1(e.wThru), set1(e.wLow),
+                         set1(e.wBand),  set1(e.wHigh),   set1(c.R),        set1(c.fb),      set1(c.dry),
+                         set1(c.wet)};
+}
+
+inline __m128 lanes(float left, float right) { return _mm_setr_ps(left, right, 0.0f, 0.0f); }
+
+inline float lane(__m128 v, int index)
+{
+    alignas(16) float values[4];
+    _mm_store_ps(values, v);
+    return values[index];
+}
+
+#endif  // PARFELLE_PAIR_LANES
 
 }  // namespace
 
@@ -147,66 +449,75 @@ void HaldParfelle::CParfelleKernel::Process(const float* source, float* destinat
         return;
     }
 
-    const HaldParfelle::BlockSettings& block = parfelle_->blockSettings();
-    const float sr = sampleRate_;
-    const float R = 1.0f - 126.0f / sr;
-    const float fb = block.feedback * 0.01f;
-    const float dry = block.dryLevel * block.dryLevel * block.dryLevel;
-    const float wet = block.effectLevel * block.effectLevel * block.effectLevel;
-    EchoSettings echoSettings = block.echo;
-    echoSettings.sampleRate = sr;
-    const EchoCoefficients coefficients = computeEchoCoefficients(echoSettings);
-
-    // The sweep runs over cells 0..L, all inside the line even if the rate
-    // changed between the time base and this kernel.
-    const int32_t L = std::min<int64_t>(parfelle_->delayLength(), static_cast<int64_t>(bufferCells()) - 1);
-    const float Lf = static_cast<float>(L);
-
-    Sweep sweep{buffer_.get(), source, destination, 0, 0.0f, 0, filter_, previousInput_, inputTracker_};
-    const SampleConstants constants{coefficients, R, fb, dry, wet, Lf};
-    const EchoResponse response = responseOf(coefficients);
+    const SampleConstants k = blockConstants(*parfelle_, sampleRate_, bufferCells());
+    const ChannelRun run = channelRunFor(responseOf(k.echo));
+    float* const line = buffer_.get();
+    ChannelState state{filter_, previousInput_, inputTracker_};
     bool forward = forward_ != 0;
+    int32_t position = blockStartPosition(position_, forward, k.L);
 
-    sweep.position = blockStartPosition(position_, forward, L);
-    sweep.p = static_cast<float>(sweep.position);
-
-    // Cells kFadeSamples or more from both ends are written without the
-    // fade's arithmetic (g is 1 there); the runs are cut where that changes.
-    const int32_t middleFirst = kFadeSamples;
-    const int32_t middleLast = L - kFadeSamples;
-    while (sweep.done < frames) {
-        const int32_t step = forward ? 1 : -1;
-        const uint32_t distance = static_cast<uint32_t>(forward ? L - sweep.position : sweep.position);
-        uint32_t n = std::min<uint32_t>(distance, frames - sweep.done);
-        if (n == distance) forward = !forward;
-
-        while (n > 0) {
-            const int32_t at = sweep.position;
-            const bool middle = at >= middleFirst && at <= middleLast;
-            int64_t run;
-            if (middle)
-                run = step > 0 ? middleLast - at + 1 : at - middleFirst + 1;
-            else if (at < middleFirst)
-                run = step > 0 ? middleFirst - at : n;
-            else
-                run = step > 0 ? n : at - middleLast;
-            const uint32_t count = static_cast<uint32_t>(std::min<int64_t>(run, n));
-            runSamples(sweep, count, step, constants, !middle, response);
-            n -= count;
-        }
-    }
-
-    const int32_t position = sweep.position;
-    const float p = sweep.p;
-    const EchoFilterState filter = sweep.filter;
-    const float previous = sweep.previous;
-    const float tracker = sweep.tracker;
+    sweepBlock(position, forward, k.L, frames, [&](int32_t at, uint32_t done, uint32_t count, int32_t step, bool middle) {
+        run(line, source + done, destination + done, state, at, count, step, k, middle);
+    });
 
     position_ = position;
     forward_ = forward ? 1 : 0;
-    filter_ = filter;
-    previousInput_ = previous;
-    inputTracker_ = tracker;
+    filter_ = state.filter;
+    previousInput_ = state.previous;
+    inputTracker_ = state.tracker;
+    publish(k.L);
+}
 
-    parfelle_->publishSweep(Lf > 0.0f ? p / Lf : 0.0f, forward);
+void HaldParfelle::CParfelleKernel::publish(int32_t L)
+{
+    const float Lf = static_cast<float>(L);
+    parfelle_->publishSweep(Lf > 0.0f ? static_cast<float>(position_) / Lf : 0.0f, forward_ != 0);
+}
+
+bool HaldParfelle::CParfelleKernel::ProcessPair(CParfelleKernel& left, CParfelleKernel& right,
+                                                const float* const sources[2], float* const destinations[2],
+                                                unsigned frames)
+{
+#if defined(PARFELLE_PAIR_LANES)
+    // The lanes share the position, the direction and the block's values:
+    // only kernels in step, at the effect's rate, can run side by side.
+    const float rate = left.parfelle_->getSampleRate();
+    if (left.parfelle_ != right.parfelle_ || rate != left.sampleRate_ || rate != right.sampleRate_ ||
+        left.bufferBytes_ != right.bufferBytes_ || left.position_ != right.position_ ||
+        left.forward_ != right.forward_)
+        return false;
+
+    const SampleConstants k = blockConstants(*left.parfelle_, left.sampleRate_, left.bufferCells());
+    const PairConstants lanesK = pairConstants(k);
+    const EchoCoefficients& c = k.echo;
+    const bool clampExact = 1.5f - ((c.cubic * 1.5f) * 1.5f) * 1.5f == c.knee;
+    const PairRun run = clampExact ? pairRunFor<Knee::Clamp>(responseOf(c)) : pairRunFor<Knee::Select>(responseOf(c));
+
+    const PairBlock b{{left.buffer_.get(), right.buffer_.get()}, {sources[0], sources[1]},
+                      {destinations[0], destinations[1]}, k.L};
+    PairState s{lanes(left.filter_.low, right.filter_.low), lanes(left.filter_.band, right.filter_.band),
+                lanes(left.filter_.high, right.filter_.high), lanes(left.previousInput_, right.previousInput_),
+                lanes(left.inputTracker_, right.inputTracker_)};
+    bool forward = left.forward_ != 0;
+    int32_t position = blockStartPosition(left.position_, forward, k.L);
+
+    sweepBlock(position, forward, k.L, frames, [&](int32_t at, uint32_t done, uint32_t count, int32_t step, bool middle) {
+        run(b, lanesK, s, at, done, count, step, middle);
+    });
+
+    CParfelleKernel* const kernels[2] = {&left, &right};
+    for (int i = 0; i < 2; ++i) {
+        CParfelleKernel& kernel = *kernels[i];
+        kernel.position_ = position;
+        kernel.forward_ = forward ? 1 : 0;
+        kernel.filter_ = EchoFilterState{lane(s.low, i), lane(s.band, i), lane(s.high, i)};
+        kernel.previousInput_ = lane(s.previous, i);
+        kernel.inputTracker_ = lane(s.tracker, i);
+    }
+    right.publish(k.L);
+    return true;
+#else
+    (void)left, (void)right, (void)sources, (void)destinations, (void)frames;
+    return false;
+#endif
 }

@@ -17,6 +17,14 @@
 // and clears everything; Process() runs on the audio thread, allocates only
 // when the rate has changed, and never tests the direction per sample: the
 // block is cut into segments that each run up to a turning point.
+//
+// ProcessPair() runs the two channels' kernels of one block in one pass:
+// they always share the delay length, the sweep's position and direction
+// and the block's values, so their samples go side by side through SSE2
+// lanes (left in lane 0, right in lane 1), four frames at a time in the
+// middle of the sweep. Each kernel keeps its own line and state, and every
+// lane performs the single-channel loop's operations in the same order, so
+// the numbers are exactly those of Process() on each kernel.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +44,14 @@ public:
     void Reset() override;
     void Process(const float* source, float* destination, unsigned frames, unsigned channels,
                  bool& silence) override;
+
+    // Both channels of a block: the same results as left.Process(channel 0)
+    // followed by right.Process(channel 1), provided no output buffer is
+    // another channel's input and buffers are either the same or apart
+    // (the effect checks). Returns false, having done nothing, when the
+    // kernels are not in step or a rate change is pending; use Process then.
+    static bool ProcessPair(CParfelleKernel& left, CParfelleKernel& right, const float* const sources[2],
+                            float* const destinations[2], unsigned frames);
 
     // Audio thread (the effect's per-block steps).
     int32_t position() const { return position_; }
@@ -63,6 +79,8 @@ public:
 private:
     // False when the new line could not be had; the old one is kept then.
     bool tryReset();
+    // Display words 2 to 4 from the position and direction after a block.
+    void publish(int32_t length);
 
     HaldParfelle* parfelle_;
     std::unique_ptr<float[]> buffer_;

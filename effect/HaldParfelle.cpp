@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cstdint>
 
 #include "editor/HaldParfelleView.h"
 #include "effect/CParfelleKernel.h"
@@ -176,8 +177,33 @@ void HaldParfelle::processReplacing(float** inputs, float** outputs, int32_t fra
     sweepStartForward_ = first.forward();
 
     runTimeBase(count);
-    HaldAuBase::processReplacing(inputs, outputs, frames);
+    if (!processBothChannels(inputs, outputs, count)) HaldAuBase::processReplacing(inputs, outputs, frames);
     updateWaveformAfterBlock(count);
+}
+
+bool HaldParfelle::processBothChannels(float** inputs, float** outputs, uint32_t frames)
+{
+    if (kernels.size() != 2 || !kernels[0] || !kernels[1] || !inputs || !outputs) return false;
+    const float* const sources[2] = {inputs[0], inputs[1]};
+    float* const destinations[2] = {outputs[0], outputs[1]};
+    if (!sources[0] || !sources[1] || !destinations[0] || !destinations[1]) return false;
+
+    // One kernel after the other, the right channel would read the left
+    // channel's finished output if that were its input; side by side it
+    // reads each input before writing that frame's outputs. The two orders
+    // agree when every output buffer is either an input itself (same
+    // channel, or the right output on the left input) or apart from it.
+    const auto apart = [frames](const float* a, const float* b) {
+        const uintptr_t from = reinterpret_cast<uintptr_t>(a), to = reinterpret_cast<uintptr_t>(b);
+        const uintptr_t bytes = uintptr_t{frames} * sizeof(float);
+        return from + bytes <= to || to + bytes <= from;
+    };
+    for (int out = 0; out < 2; ++out)
+        for (int in = 0; in < 2; ++in) {
+            const bool same = destinations[out] == sources[in];
+            if (same ? out == 0 && in == 1 : !apart(destinations[out], sources[in])) return false;
+        }
+    return CParfelleKernel::ProcessPair(kernel(0), kernel(1), sources, destinations, frames);
 }
 
 void HaldParfelle::runTimeBase(uint32_t frames)

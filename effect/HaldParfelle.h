@@ -75,6 +75,10 @@ public:
 
 private:
     void runTimeBase(uint32_t frames);
+    // The framework's kernel loop done as one pass over both channels
+    // (CParfelleKernel::ProcessPair); false when the buffers or the kernels'
+    // state call for the loop over the kernels instead.
+    bool processBothChannels(float** inputs, float** outputs, uint32_t frames);
     void resetWaveform();
     void updateWaveform(int64_t start, int64_t end);
     void updateWaveformAfterBlock(uint32_t frames);
