@@ -266,41 +266,6 @@ inline void storePair(float* left, float* right, __m128 v)
     _mm_store_ss(right, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
 }
 
-// Four frames of two channels: frame j's pair in lanes 0 and 1 of f[j].
-// Cells are read and written in sweep order: backward, the four cells below
-// and at the position, highest first.
-template <int Step>
-inline void loadFour(const float* left, const float* right, __m128 f[4], bool sanitise)
-{
-    __m128 a = _mm_loadu_ps(left), b = _mm_loadu_ps(right);
-    if (sanitise) {
-        a = finiteOrZero(a);
-        b = finiteOrZero(b);
-    }
-    const __m128 lo = _mm_unpacklo_ps(a, b);  // l0 r0 l1 r1
-    const __m128 hi = _mm_unpackhi_ps(a, b);  // l2 r2 l3 r3
-    if (Step > 0) {
-        f[0] = lo;
-        f[1] = _mm_movehl_ps(lo, lo);
-        f[2] = hi;
-        f[3] = _mm_movehl_ps(hi, hi);
-    } else {
-        f[0] = _mm_movehl_ps(hi, hi);
-        f[1] = hi;
-        f[2] = _mm_movehl_ps(lo, lo);
-        f[3] = lo;
-    }
-}
-
-template <int Step>
-inline void storeFour(float* left, float* right, const __m128 f[4])
-{
-    const __m128 lo = Step > 0 ? _mm_movelh_ps(f[0], f[1]) : _mm_movelh_ps(f[3], f[2]);
-    const __m128 hi = Step > 0 ? _mm_movelh_ps(f[2], f[3]) : _mm_movelh_ps(f[1], f[0]);
-    _mm_storeu_ps(left, _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
-    _mm_storeu_ps(right, _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1)));
-}
-
 // count frames of both channels, one at a time.
 template <bool Faded, EchoResponse Response, Knee K>
 inline void runPairFrames(const PairBlock& b, const PairConstants& k, PairState& s, int32_t position, uint32_t done,
@@ -324,28 +289,79 @@ inline void runPairFrames(const PairBlock& b, const PairConstants& k, PairState&
     if (count > 0) s.high = lastHigh(u, bandBefore, s, k);
 }
 
-// A middle run (g is 1): four frames at a time, the rest one at a time.
-template <EchoResponse Response, Knee K, int Step>
-void runPairMiddle(const PairBlock& b, const PairConstants& k, PairState& s, int32_t position, uint32_t done,
-                   uint32_t count)
+// Four frames' pairs from four samples of each channel: lanes 0 and 1 of
+// f[j] hold frame j.
+inline void pairsOfFour(__m128 left, __m128 right, __m128 f[4])
 {
-    PairState state = s;  // locals, so the state stays in registers
+    const __m128 lo = _mm_unpacklo_ps(left, right);  // l0 r0 l1 r1
+    const __m128 hi = _mm_unpackhi_ps(left, right);  // l2 r2 l3 r3
+    f[0] = lo;
+    f[1] = _mm_movehl_ps(lo, lo);
+    f[2] = hi;
+    f[3] = _mm_movehl_ps(hi, hi);
+}
+
+inline __m128 reversed(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3)); }
+
+// A middle run (g is 1), four frames at a time: inputs, cells, outputs and
+// the cells' new values move as four samples of each channel; only the
+// echo and the tracker, which carry state from frame to frame, go frame by
+// frame. Backward, the four cells are those at and below the position,
+// taken highest first. The rest of the run goes one frame at a time.
+template <EchoResponse Response, Knee K, int Step>
+void runPairMiddle(const PairBlock& b, const PairConstants& constants, PairState& s, int32_t position,
+                   uint32_t done, uint32_t count)
+{
+    // Locals, which no store to the buffers can touch: they stay in
+    // registers or are read straight from the stack.
+    const PairConstants k = constants;
+    PairState state = s;
+    float* const lineLeft = b.line[0];
+    float* const lineRight = b.line[1];
+    const float* const sourceLeft = b.source[0] + done;
+    const float* const sourceRight = b.source[1] + done;
+    float* const destinationLeft = b.destination[0] + done;
+    float* const destinationRight = b.destination[1] + done;
     __m128 u = _mm_setzero_ps(), bandBefore = state.band;
-    const __m128 unused = _mm_setzero_ps();
+
     uint32_t i = 0;
     for (; i + 4 <= count; i += 4) {
         const int32_t first = Step > 0 ? position + static_cast<int32_t>(i) : position - static_cast<int32_t>(i) - 3;
-        __m128 x[4], d[4], out[4], cell[4];
-        loadFour<1>(b.source[0] + done + i, b.source[1] + done + i, x, true);
-        loadFour<Step>(b.line[0] + first, b.line[1] + first, d, false);
-        for (int j = 0; j < 4; ++j)
-            framePair<false, Response, K>(x[j], d[j], unused, unused, k, state, u, bandBefore, out[j], cell[j]);
-        storeFour<1>(b.destination[0] + done + i, b.destination[1] + done + i, out);
-        storeFour<Step>(b.line[0] + first, b.line[1] + first, cell);
+        const __m128 xLeft = finiteOrZero(_mm_loadu_ps(sourceLeft + i));
+        const __m128 xRight = finiteOrZero(_mm_loadu_ps(sourceRight + i));
+        __m128 dLeft = _mm_loadu_ps(lineLeft + first), dRight = _mm_loadu_ps(lineRight + first);
+        if (Step < 0) {
+            dLeft = reversed(dLeft);
+            dRight = reversed(dRight);
+        }
+        __m128 x[4], d[4], e[4];
+        pairsOfFour(xLeft, xRight, x);
+        pairsOfFour(dLeft, dRight, d);
+#pragma GCC unroll 4
+        for (int j = 0; j < 4; ++j) {
+            bandBefore = state.band;
+            e[j] = echoPair<Response, K>(d[j], k, state, u);
+            state.tracker = _mm_add_ps(_mm_sub_ps(x[j], state.previous), _mm_mul_ps(k.R, state.tracker));
+            state.previous = x[j];
+        }
+        const __m128 lo = _mm_movelh_ps(e[0], e[1]), hi = _mm_movelh_ps(e[2], e[3]);
+        const __m128 eLeft = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0));
+        const __m128 eRight = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1));
+        _mm_storeu_ps(destinationLeft + i, _mm_add_ps(_mm_mul_ps(eLeft, k.wet), _mm_mul_ps(xLeft, k.dry)));
+        _mm_storeu_ps(destinationRight + i, _mm_add_ps(_mm_mul_ps(eRight, k.wet), _mm_mul_ps(xRight, k.dry)));
+        __m128 cellLeft = _mm_add_ps(xLeft, _mm_mul_ps(k.fb, eLeft));
+        __m128 cellRight = _mm_add_ps(xRight, _mm_mul_ps(k.fb, eRight));
+        if (Step < 0) {
+            cellLeft = reversed(cellLeft);
+            cellRight = reversed(cellRight);
+        }
+        _mm_storeu_ps(lineLeft + first, cellLeft);
+        _mm_storeu_ps(lineRight + first, cellRight);
     }
     if (i > 0) state.high = lastHigh(u, bandBefore, state, k);
     s = state;
-    runPairFrames<false, Response, K>(b, k, s, position + Step * static_cast<int32_t>(i), done + i, count - i, Step);
+    runPairFrames<false, Response, K>(b, constants, s, position + Step * static_cast<int32_t>(i), done + i,
+                                      count - i, Step);
 }
 
 template <EchoResponse Response, Knee K>
