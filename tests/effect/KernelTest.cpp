@@ -24,8 +24,33 @@ struct SweepModel
     {
     }
 
+    // A block's values (taken from the effect after it ran the block): a
+    // new length brings the position into range by whole lengths, a sweep
+    // that has just turned at L staying there.
+    void startBlock(int newLength, float feedback, const EchoCoefficients& coefficients)
+    {
+        if (forward) position %= newLength;
+        else if (position > newLength) position = (position - 1) % newLength + 1;
+        length = newLength;
+        if (line.size() < static_cast<size_t>(length) + 1) line.resize(static_cast<size_t>(length) + 1, 0.0f);
+        fb = feedback;
+        echo = coefficients;
+    }
+
+    // What a change of rate does: everything cleared.
+    void reset(float rate)
+    {
+        std::fill(line.begin(), line.end(), 0.0f);
+        filter = EchoFilterState{};
+        position = 0;
+        forward = true;
+        previous = tracker = 0.0f;
+        R = 1.0f - 126.0f / rate;
+    }
+
     float step(float x, float dry, float wet)
     {
+        if (!std::isfinite(x)) x = 0.0f;
         const float d = line[static_cast<size_t>(position)];
         const float e = processEcho(d, echo, filter);
         tracker = x - previous + R * tracker;
@@ -45,7 +70,7 @@ struct SweepModel
     int position = 0;
     bool forward = true;
     float previous = 0.0f, tracker = 0.0f;
-    const float R = 1.0f - 126.0f / kRate;
+    float R = 1.0f - 126.0f / kRate;
 };
 
 }  // namespace
@@ -325,4 +350,89 @@ TEST(Kernel, AFailedReallocationLetsTheBlockThroughAndTriesAgain)
     rig.setSampleRate(48000.0f);
     rig.run(input, {256});
     EXPECT_EQ(rig.kernel(0).bufferCells(), 1440016u);
+}
+
+TEST(Kernel, BothChannelsTogetherMatchThePlainModelWhateverTheBlocks)
+{
+    // Every stage busy with a blend of responses, the LFO moving the filter
+    // every block; bad samples in both channels; the length changed and then
+    // the rate, between blocks. Each channel must equal its own plain model
+    // exactly, block by block: the channels run side by side, the models one
+    // sample at a time.
+    const size_t frames = 9000;
+    std::vector<float> left = noise(frames, 0.9f, 11), right = noise(frames, 0.6f, 12);
+    for (size_t at : {5u, 401u, 402u, 2999u, 6001u}) {
+        left[at] = std::numeric_limits<float>::quiet_NaN();
+        right[at + 1] = -std::numeric_limits<float>::infinity();
+    }
+    enum Buffers { Apart, InPlace, RightReadsLeftOutput };
+
+    for (int length : {4, 17, 300, 301}) {
+        for (const std::vector<unsigned>& blocks : {std::vector<unsigned>{1}, {3}, {17}, {512}, {8192},
+                                                    {0, 3, 0, 17, 1, 512, 4, 0, 8192}}) {
+            for (Buffers buffers : {Apart, InPlace, RightReadsLeftOutput}) {
+                if (buffers != Apart && blocks[0] != 17) continue;
+                SCOPED_TRACE(::testing::Message() << "L " << length << ", blocks of " << blocks[0] << ", buffers "
+                                                  << buffers);
+                EffectRig rig;
+                rig.setDelaySamples(length);
+                rig.effect.setValue(kFeedback, 85.0f);
+                rig.effect.setValue(kSaturationAmount, 4.0f);
+                // A shape whose cubic at 1.5 rounds differently from the knee.
+                if (length == 301) rig.effect.setValue(kSaturationShape, 0.7f);
+                rig.effect.setValue(kFilterType, 1.6f);
+                rig.effect.setValue(kFilterQ, 0.9f);
+                rig.effect.setValue(kFilterCutoff, 2500.0f);
+                rig.effect.setValue(kLfoAmount, 2.0f);
+                rig.effect.setValue(kLfoSpeed, 7.0f);
+                rig.effect.setValue(kDryLevel, 0.8f);
+                const EchoCoefficients none{};
+                SweepModel models[2] = {{length, 0.0f, none}, {length, 0.0f, none}};
+
+                std::vector<float> in[2] = {left, right}, out[2] = {std::vector<float>(frames), std::vector<float>(frames)};
+                float rate = kRate;
+                size_t done = 0;
+                for (size_t b = 0; done < frames; ++b) {
+                    if (done >= 3000 && rig.effect.delayLength() == length) rig.setDelaySamples(length * 3 + 1);
+                    if (done >= 6000 && rate == kRate) {
+                        rate = 48000.0f;
+                        rig.setSampleRate(rate);
+                        rig.setDelaySamples(length + 5);
+                        for (SweepModel& model : models) model.reset(rate);
+                    }
+                    const unsigned n = static_cast<unsigned>(std::min<size_t>(blocks[b % blocks.size()], frames - done));
+                    float* l = &in[0][done];
+                    float* r = &in[1][done];
+                    if (buffers == Apart) rig.block(l, r, &out[0][done], &out[1][done], n);
+                    if (buffers == InPlace) rig.block(l, r, l, r, n);
+                    if (buffers == RightReadsLeftOutput) rig.block(l, r, r, &out[1][done], n);
+
+                    const HaldParfelle::BlockSettings& settings = rig.effect.blockSettings();
+                    EchoSettings echo = settings.echo;
+                    echo.sampleRate = rate;
+                    const float dry = settings.dryLevel * settings.dryLevel * settings.dryLevel;
+                    for (int c = 0; c < 2; ++c) {
+                        models[c].startBlock(rig.effect.delayLength(), settings.feedback * 0.01f,
+                                             computeEchoCoefficients(echo));
+                        const std::vector<float>& input = c == 0 ? left : buffers == RightReadsLeftOutput ? in[1] : right;
+                        const std::vector<float>& output = buffers == InPlace ? in[c] : out[c];
+                        for (size_t i = done; i < done + n; ++i) {
+                            const float expected = models[c].step(input[i], dry, 1.0f);
+                            if (buffers == RightReadsLeftOutput && c == 0) {
+                                ASSERT_EQ(in[1][i], expected) << "left, sample " << i;
+                            } else {
+                                ASSERT_EQ(output[i], expected) << "channel " << c << ", sample " << i;
+                            }
+                        }
+                        EXPECT_EQ(rig.kernel(c).position(), models[c].position);
+                        EXPECT_EQ(rig.kernel(c).forward(), models[c].forward);
+                    }
+                    done += n;
+                }
+                EXPECT_EQ(rig.effect.delayLength(), length + 5);
+                EXPECT_EQ(rig.kernel(1).bufferCells(), 1440016u);
+                EXPECT_EQ(rig.display().sweepPosition, static_cast<float>(models[1].position) / (length + 5));
+            }
+        }
+    }
 }
