@@ -52,10 +52,13 @@ void BM_KernelEveryStageBusy(benchmark::State& state) { kernelBlock(state, true)
 
 // The whole effect, stereo, time base and waveform columns included; after
 // the noise, silence with full feedback, where echoes decay towards denormals.
-void wholeEffect(benchmark::State& state, bool silenceAfterNoise)
+// Both channels go through the kernels' paired pass here, unlike the
+// one-kernel cases above, which time the per-channel loop.
+void wholeEffect(benchmark::State& state, bool silenceAfterNoise, bool everyStageBusy = false)
 {
     FloatingPointGuard guard;
     HaldParfelle effect(nullptr);
+    if (everyStageBusy) busy(effect);
     std::vector<float> left = whiteNoise(512), right = whiteNoise(512), outLeft(512), outRight(512);
     float* inputs[] = {left.data(), right.data()};
     float* outputs[] = {outLeft.data(), outRight.data()};
@@ -77,6 +80,7 @@ void wholeEffect(benchmark::State& state, bool silenceAfterNoise)
 
 void BM_EffectNoise(benchmark::State& state) { wholeEffect(state, false); }
 void BM_EffectDecayingSilence(benchmark::State& state) { wholeEffect(state, true); }
+void BM_EffectEveryStageBusy(benchmark::State& state) { wholeEffect(state, false, true); }
 
 }  // namespace
 
@@ -84,4 +88,5 @@ BENCHMARK(BM_KernelDefaults);
 BENCHMARK(BM_KernelEveryStageBusy);
 BENCHMARK(BM_EffectNoise);
 BENCHMARK(BM_EffectDecayingSilence);
+BENCHMARK(BM_EffectEveryStageBusy);
 BENCHMARK_MAIN();
