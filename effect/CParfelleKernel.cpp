@@ -181,24 +181,32 @@ enum class Knee
 
 inline __m128 set1(float v) { return _mm_set1_ps(v); }
 
-template <EchoResponse Response, Knee K>
-inline __m128 echoPair(__m128 d, const PairConstants& k, PairState& s, __m128& u)
+// Drive, saturation and make-up: u for each lane on its own, so any four
+// samples can go through together.
+template <Knee K>
+inline __m128 saturated(__m128 d, const PairConstants& k)
 {
     const __m128 y = _mm_mul_ps(d, k.drive);
+    __m128 s;
     if (K == Knee::Clamp) {
         // maxps/minps hand back their second operand when either is NaN:
         // a NaN passes through as the single-channel cubic would give it.
         const __m128 held = _mm_min_ps(set1(1.5f), _mm_max_ps(set1(-1.5f), y));
-        u = _mm_sub_ps(held, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(k.cubic, held), held), held));
+        s = _mm_sub_ps(held, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(k.cubic, held), held), held));
     } else {
         const __m128 cubic = _mm_sub_ps(y, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(k.cubic, y), y), y));
         const __m128 above = _mm_cmpge_ps(y, set1(1.5f));
         const __m128 below = _mm_cmplt_ps(y, set1(-1.5f));
-        u = _mm_or_ps(_mm_or_ps(_mm_and_ps(above, k.knee), _mm_and_ps(below, k.negativeKnee)),
+        s = _mm_or_ps(_mm_or_ps(_mm_and_ps(above, k.knee), _mm_and_ps(below, k.negativeKnee)),
                       _mm_andnot_ps(_mm_or_ps(above, below), cubic));
     }
-    u = _mm_mul_ps(u, k.makeUp);
+    return _mm_mul_ps(s, k.makeUp);
+}
 
+// The filter's step for one frame of both channels, from u; the response.
+template <EchoResponse Response>
+inline __m128 filtered(__m128 u, const PairConstants& k, PairState& s)
+{
     const __m128 low = _mm_add_ps(s.low, _mm_mul_ps(k.F, s.band));
     const __m128 band =
         _mm_add_ps(_mm_sub_ps(s.band, _mm_mul_ps(k.bandLoss, s.band)), _mm_mul_ps(k.F, _mm_sub_ps(u, s.low)));
@@ -236,7 +244,8 @@ inline void framePair(__m128 x, __m128 d, __m128 g, __m128 keep, const PairConst
                       __m128& bandBefore, __m128& out, __m128& cell)
 {
     bandBefore = s.band;
-    const __m128 e = echoPair<Response, K>(d, k, s, u);
+    u = saturated<K>(d, k);
+    const __m128 e = filtered<Response>(u, k, s);
     s.tracker = _mm_add_ps(_mm_sub_ps(x, s.previous), _mm_mul_ps(k.R, s.tracker));
     s.previous = x;
     out = _mm_add_ps(_mm_mul_ps(e, k.wet), _mm_mul_ps(x, k.dry));
@@ -303,10 +312,10 @@ inline void pairsOfFour(__m128 left, __m128 right, __m128 f[4])
 
 inline __m128 reversed(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3)); }
 
-// A middle run (g is 1), four frames at a time: inputs, cells, outputs and
-// the cells' new values move as four samples of each channel; only the
-// echo and the tracker, which carry state from frame to frame, go frame by
-// frame. Backward, the four cells are those at and below the position,
+// A middle run (g is 1), four frames at a time: inputs, cells, saturation,
+// outputs and the cells' new values go as four samples of each channel;
+// only the filter and the tracker, which carry state from frame to frame,
+// go frame by frame. Backward, the four cells are those at and below the position,
 // taken highest first. The rest of the run goes one frame at a time.
 template <EchoResponse Response, Knee K, int Step>
 void runPairMiddle(const PairBlock& b, const PairConstants& constants, PairState& s, int32_t position,
@@ -334,19 +343,24 @@ void runPairMiddle(const PairBlock& b, const PairConstants& constants, PairState
             dLeft = reversed(dLeft);
             dRight = reversed(dRight);
         }
-        __m128 x[4], d[4], e[4];
+        const __m128 uLeft = saturated<K>(dLeft, k), uRight = saturated<K>(dRight, k);
+        __m128 x[4], uPairs[4], e[4];
         pairsOfFour(xLeft, xRight, x);
-        pairsOfFour(dLeft, dRight, d);
+        pairsOfFour(uLeft, uRight, uPairs);
 #pragma GCC unroll 4
         for (int j = 0; j < 4; ++j) {
             bandBefore = state.band;
-            e[j] = echoPair<Response, K>(d[j], k, state, u);
+            e[j] = filtered<Response>(uPairs[j], k, state);
             state.tracker = _mm_add_ps(_mm_sub_ps(x[j], state.previous), _mm_mul_ps(k.R, state.tracker));
             state.previous = x[j];
         }
-        const __m128 lo = _mm_movelh_ps(e[0], e[1]), hi = _mm_movelh_ps(e[2], e[3]);
-        const __m128 eLeft = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0));
-        const __m128 eRight = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1));
+        u = uPairs[3];
+        __m128 eLeft = uLeft, eRight = uRight;  // "Thru": the echo is u
+        if (Response != EchoResponse::Thru) {
+            const __m128 lo = _mm_movelh_ps(e[0], e[1]), hi = _mm_movelh_ps(e[2], e[3]);
+            eLeft = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0));
+            eRight = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1));
+        }
         _mm_storeu_ps(destinationLeft + i, _mm_add_ps(_mm_mul_ps(eLeft, k.wet), _mm_mul_ps(xLeft, k.dry)));
         _mm_storeu_ps(destinationRight + i, _mm_add_ps(_mm_mul_ps(eRight, k.wet), _mm_mul_ps(xRight, k.dry)));
         __m128 cellLeft = _mm_add_ps(xLeft, _mm_mul_ps(k.fb, eLeft));

@@ -367,20 +367,27 @@ TEST(Kernel, BothChannelsTogetherMatchThePlainModelWhateverTheBlocks)
     }
     enum Buffers { Apart, InPlace, RightReadsLeftOutput };
 
-    for (int length : {4, 17, 300, 301}) {
-        for (const std::vector<unsigned>& blocks : {std::vector<unsigned>{1}, {3}, {17}, {512}, {8192},
-                                                    {0, 3, 0, 17, 1, 512, 4, 0, 8192}}) {
+    const int lengths[] = {4, 17, 300, 301};
+    const std::vector<unsigned> layouts[] = {{1}, {3}, {17}, {512}, {8192}, {0, 3, 0, 17, 1, 512, 4, 0, 8192}};
+    // A blend and each whole response, every one of them met by the longer
+    // lengths' blocks of 17 and more.
+    const float types[] = {1.6f, 0.0f, 1.0f, 2.0f, 3.0f};
+    for (int l = 0; l < 4; ++l) {
+        const int length = lengths[l];
+        for (int layout = 0; layout < 6; ++layout) {
+            const std::vector<unsigned>& blocks = layouts[layout];
             for (Buffers buffers : {Apart, InPlace, RightReadsLeftOutput}) {
                 if (buffers != Apart && blocks[0] != 17) continue;
+                const float type = types[(l + layout) % 5];
                 SCOPED_TRACE(::testing::Message() << "L " << length << ", blocks of " << blocks[0] << ", buffers "
-                                                  << buffers);
+                                                  << buffers << ", type " << type);
                 EffectRig rig;
                 rig.setDelaySamples(length);
                 rig.effect.setValue(kFeedback, 85.0f);
                 rig.effect.setValue(kSaturationAmount, 4.0f);
                 // A shape whose cubic at 1.5 rounds differently from the knee.
                 if (length == 301) rig.effect.setValue(kSaturationShape, 0.7f);
-                rig.effect.setValue(kFilterType, 1.6f);
+                rig.effect.setValue(kFilterType, type);
                 rig.effect.setValue(kFilterQ, 0.9f);
                 rig.effect.setValue(kFilterCutoff, 2500.0f);
                 rig.effect.setValue(kLfoAmount, 2.0f);
