@@ -155,8 +155,8 @@ ChannelRun channelRunFor(EchoResponse response)
 // Lane 0 carries the left kernel, lane 1 the right; every lane operation is
 // the single-channel loop's operation in the same order, so each lane gives
 // the single-channel loop's float exactly (no fused multiply-add: SSE2 has
-// none). The other two lanes carry copies of real samples and are never
-// stored.
+// none). The other two lanes carry copies of real samples, or zeros, and
+// are never stored.
 
 struct PairConstants
 {
@@ -315,8 +315,9 @@ inline __m128 reversed(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1,
 // A middle run (g is 1), four frames at a time: inputs, cells, saturation,
 // outputs and the cells' new values go as four samples of each channel;
 // only the filter and the tracker, which carry state from frame to frame,
-// go frame by frame. Backward, the four cells are those at and below the position,
-// taken highest first. The rest of the run goes one frame at a time.
+// go frame by frame. Backward, the four cells are those at and below the
+// position, taken highest first. The rest of the run goes one frame at a
+// time.
 template <EchoResponse Response, Knee K, int Step>
 void runPairMiddle(const PairBlock& b, const PairConstants& constants, PairState& s, int32_t position,
                    uint32_t done, uint32_t count)
