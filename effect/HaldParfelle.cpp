@@ -284,23 +284,38 @@ void HaldParfelle::resetWaveform()
 namespace {
 
 // Widens [lowest, highest] to the cells' values; cells that are NaN are
-// passed over. Four cells at a time where SSE2 is there: minps(v, m) is
-// "v < m ? v : m", the scalar comparison, so the same values come out
-// (at most the sign of a zero may differ when both signs occur).
+// passed over. Sixteen cells at a time into four running pairs where SSE2
+// is there, so the comparisons do not wait on each other: minps(v, m) is
+// "v < m ? v : m", the scalar comparison, so the same values come out (at
+// most the sign of a zero may differ when both signs occur).
 void cellRange(const float* cells, int64_t count, float& lowest, float& highest)
 {
     int64_t i = 0;
 #if defined(PARFELLE_WAVEFORM_LANES)
     if (count >= 4) {
-        __m128 low = _mm_set1_ps(lowest), high = _mm_set1_ps(highest);
+        __m128 low0 = _mm_set1_ps(lowest), low1 = low0, low2 = low0, low3 = low0;
+        __m128 high0 = _mm_set1_ps(highest), high1 = high0, high2 = high0, high3 = high0;
+        for (; i + 16 <= count; i += 16) {
+            const __m128 v0 = _mm_loadu_ps(cells + i), v1 = _mm_loadu_ps(cells + i + 4);
+            const __m128 v2 = _mm_loadu_ps(cells + i + 8), v3 = _mm_loadu_ps(cells + i + 12);
+            low0 = _mm_min_ps(v0, low0);
+            low1 = _mm_min_ps(v1, low1);
+            low2 = _mm_min_ps(v2, low2);
+            low3 = _mm_min_ps(v3, low3);
+            high0 = _mm_max_ps(v0, high0);
+            high1 = _mm_max_ps(v1, high1);
+            high2 = _mm_max_ps(v2, high2);
+            high3 = _mm_max_ps(v3, high3);
+        }
         for (; i + 4 <= count; i += 4) {
             const __m128 v = _mm_loadu_ps(cells + i);
-            low = _mm_min_ps(v, low);
-            high = _mm_max_ps(v, high);
+            low0 = _mm_min_ps(v, low0);
+            high0 = _mm_max_ps(v, high0);
         }
+        // The running values are never NaN, so they combine in any order.
         alignas(16) float lows[4], highs[4];
-        _mm_store_ps(lows, low);
-        _mm_store_ps(highs, high);
+        _mm_store_ps(lows, _mm_min_ps(_mm_min_ps(low0, low1), _mm_min_ps(low2, low3)));
+        _mm_store_ps(highs, _mm_max_ps(_mm_max_ps(high0, high1), _mm_max_ps(high2, high3)));
         for (int lane = 0; lane < 4; ++lane) {
             lowest = std::min(lowest, lows[lane]);
             highest = std::max(highest, highs[lane]);

@@ -232,6 +232,13 @@ TEST(Waveform, ShortLinesStayFlatAndOneCellColumnsFollowTheLine)
     const std::vector<float> left = noise(256, 1.0f, 10), right = noise(256, 0.3f, 11);
     narrow.run(left, {256}, &right);
     for (int column : {20, 100, 239}) expectColumn(narrow, column, 1);
+
+    // Columns of 23 cells: read sixteen, four and one at a time.
+    EffectRig wide;
+    wide.setDelaySamples(256 * 23);
+    const std::vector<float> wideLeft = noise(6000, 1.0f, 19), wideRight = noise(6000, 0.4f, 20);
+    wide.run(wideLeft, {512}, &wideRight);
+    for (int column : {0, 77, 255}) expectColumn(wide, column, 23);
 }
 
 TEST(Waveform, EachBlockUpdatesTheColumnsItsSweepCrossed)
