@@ -4,7 +4,9 @@
 //
 // Threads: the dispatcher-facing operations run on the host's user-interface
 // thread; setParameter/getParameter on any thread; processReplacing on the
-// audio thread. Values cross threads as single 32-bit words; nothing locks.
+// audio thread; the value texts also on the editor's render thread (status
+// line, tooltip). Values cross threads as single 32-bit words; nothing on
+// the audio thread locks.
 #pragma once
 
 #include <memory>
@@ -40,9 +42,14 @@ public:
     HaldAuBase(audioMasterCallback audioMaster, const ParameterInfo* parameters, int parameterCount);
     ~HaldAuBase() override;
 
-    // Parameters (any thread): host values are normalised, stored values in units.
+    // Parameters: host values are normalised, stored values in units.
+    // Any thread (the host's user-interface, automation or audio thread).
     void setParameter(int32_t index, float value) override;
     float getParameter(int32_t index) override;
+    // The host's user-interface thread (effGetParamName and its neighbours)
+    // and, for the label and the value text, the editor's render thread, at
+    // the same time. Never the audio thread: the value texts may take the
+    // string cache's lock.
     void getParameterName(int32_t index, char* text) override;
     void getParameterLabel(int32_t index, char* text) override;
     void getParameterDisplay(int32_t index, char* text) override;
@@ -58,9 +65,12 @@ public:
     // Framework operations an effect overrides.
     // Called during construction; a new kernel owned by the caller.
     virtual AUKernelBase* newKernel() { return nullptr; }
-    // User-interface thread: a new array (one reference for the caller).
+    // A new array (one reference for the caller). The host's user-interface
+    // thread and the editor's render thread (through getParameterDisplay).
     virtual int32_t getParameterValueStrings(uint32_t scope, int32_t parameter, CFArray** strings);
-    // User-interface thread, and the editor's render thread for its live properties.
+    // The host's user-interface thread, and the editor's render thread for
+    // value texts (property 33, through getParameterDisplay) and the live
+    // properties; a string handed out is the caller's own reference.
     virtual int32_t getProperty(int32_t property, uint32_t scope, uint32_t element, void* data);
     virtual int32_t getPropertyInfo(int32_t property, uint32_t scope, uint32_t element, uint32_t* size,
                                     bool* writable);

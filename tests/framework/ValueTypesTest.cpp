@@ -3,6 +3,8 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "framework/CFArray.h"
 #include "framework/CFString.h"
@@ -34,6 +36,29 @@ TEST(ValueTypes, RetainAndReleaseDestroyAtZero)
     EXPECT_EQ(destroyed, 1);
     CFRetain(nullptr);
     CFRelease(nullptr);
+}
+
+// A cached string handed to several threads at once, each retaining and
+// releasing its own references: no count may be lost, or the string would
+// be freed under a reader (or never).
+TEST(ValueTypes, CountsSurviveThreadsRetainingAndReleasingAtOnce)
+{
+    static const char text[] = "shared by threads";
+    CFString* shared = constantString(text);
+    const int32_t before = shared->retainCount();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([shared] {
+            for (int i = 0; i < 20000; ++i) {
+                CFRetain(shared);
+                CFRetain(shared);
+                CFRelease(shared);
+                CFRelease(shared);
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(shared->retainCount(), before);
+    EXPECT_EQ(constantString(text), shared);
 }
 
 TEST(ValueTypes, ConstantStringsAreCachedByAddress)

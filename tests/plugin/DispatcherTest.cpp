@@ -4,8 +4,11 @@
 
 #include <cmath>
 #include <cstring>
+#include <atomic>
 #include <limits>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/plugin/LoadedPlugin.h"
@@ -171,7 +174,8 @@ TEST_F(PluginTest, EditorOpcodes)
     EXPECT_EQ(rect->right - rect->left, 770);
     EXPECT_EQ(rect->bottom - rect->top, 315);
     EXPECT_EQ(plugin.dispatch(effEditGetRect, 0, 0, nullptr), 0);
-    // The window is not built yet: open declines, close and idle are harmless.
+    // A parent that is no window: no editor window, so open answers 0; close
+    // and idle are harmless.
     int parent = 0;
     EXPECT_EQ(plugin.dispatch(effEditOpen, 0, 0, &parent), 0);
     EXPECT_EQ(plugin.dispatch(effEditIdle), 0);
@@ -382,4 +386,49 @@ TEST_F(PluginTest, SampleRateAndProcessingSurviveHostMistakes)
     plugin.effect->process(plugin.effect, inputs, accOut, 16);
     EXPECT_EQ(acc[0], 3.0f);
     plugin.dispatch(effMainsChanged, 0, 0);
+}
+
+// The list parameters' value texts asked for from three threads at once, as
+// a host and the editor do: the host's user-interface thread and a reader
+// standing for the editor's render thread (its status line) read them while
+// the host's automation thread changes them. The "Filter Type" texts are
+// shared cached strings, counted by every reader. Every text read must be
+// one of the parameter's own; under ThreadSanitizer any unguarded count or
+// string fails the run.
+TEST_F(PluginTest, ListValueTextsAreSafeFromEveryThreadThatAsks)
+{
+    struct List
+    {
+        int index;
+        int steps;  // whole values 0..steps
+        std::set<std::string> texts;
+    };
+    const std::vector<List> lists = {{11, 4, {"Thru", "Low", "Band", "High"}},
+                                     {7, 5, {"1/1", "1/2", "1/4", "1/8", "1/16", "1/32"}},
+                                     {19, 5, {"1/1", "1/2", "1/4", "1/8", "1/16", "1/32"}}};
+    constexpr int kRounds = 3000;
+    std::atomic<bool> go{false};
+    std::atomic<int> strangers{0};
+    auto read = [&](int offset) {
+        while (!go.load()) std::this_thread::yield();
+        for (int i = 0; i < kRounds; ++i) {
+            const List& list = lists[static_cast<size_t>((i + offset) % 3)];
+            char text[64] = {};
+            plugin.effect->dispatcher(plugin.effect, effGetParamDisplay, list.index, 0, text, 0.0f);
+            if (!list.texts.count(text)) ++strangers;
+        }
+    };
+    std::thread automation([&] {
+        while (!go.load()) std::this_thread::yield();
+        for (int i = 0; i < kRounds; ++i) {
+            const List& list = lists[static_cast<size_t>(i % 3)];
+            setParameter(list.index, static_cast<float>(i % (list.steps + 1)) / static_cast<float>(list.steps));
+        }
+    });
+    std::thread render(read, 1);
+    go = true;
+    read(2);
+    render.join();
+    automation.join();
+    EXPECT_EQ(strangers.load(), 0);
 }
