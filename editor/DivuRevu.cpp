@@ -82,6 +82,8 @@ void DivuRevu::getBounds(BoundingBox& box)
 void DivuRevu::mouseDown(Point point, int modifiers)
 {
     const ParameterDescriptor& d = descriptor();
+    // The host hears of the hold before the reset or flip it records.
+    beginEditing();
     if (modifiers & ModifierAlt) {
         setValue(d.defaultValue);
         storeValue(normalisedCurrentValue(d));
@@ -101,6 +103,9 @@ void DivuRevu::mouseDrag(Point point, int modifiers)
     float n = startValue_ + (point.y - pressPoint_.y) * perUnit;
     if (n > 1.0f) n = 1.0f;
     if (n < 0.0f) n = 0.0f;
+    // Where the knob already is, nothing changes: writing it again would
+    // only tell the host of a float round trip's difference.
+    if (n == value()) return;
     setNormalisedValue(n);  // snaps stepped parameters
     storeValue(n);
 }

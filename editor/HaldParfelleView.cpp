@@ -95,9 +95,11 @@ bool HaldParfelleView::open(void* parentWindow)
     buildPanel(0.0f, 0.0f);
     static const char guiScaleName[] = "GUI scale";
     const int32_t scale = readPreference(100, constantString(guiScaleName));
-    if (HD::UIWindow* window = this->window(); window && scale != 100 && scale > 0)
-        window->scale = static_cast<float>(scale) * 0.01f;
-    return false;
+    HD::UIWindow* window = this->window();
+    if (window && scale != 100 && scale > 0) window->scale = static_cast<float>(scale) * 0.01f;
+    // Hosts that read the answer offer the editor only when it is 1: say
+    // whether there is a window to show.
+    return window && window->childWindow();
 }
 
 void HaldParfelleView::close()

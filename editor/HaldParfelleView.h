@@ -28,8 +28,8 @@ public:
     ~HaldParfelleView() override;
 
     bool getRect(ERect** rect) override;
-    // Builds the window and panel; always answers false, as hosts expect of
-    // this editor.
+    // Builds the window and panel; true when the editor's system window
+    // exists (false without a parent window, or when the system refused).
     bool open(void* parentWindow) override;
     void close() override;
     void idle() override;

@@ -27,11 +27,36 @@ Control::Control(int index, UIWindow* window) : ControlBase(window)
     stepped = isSteppedUnit(descriptor_.unit);
 }
 
+Control::~Control() { endEditing(); }
+
 void Control::getBounds(BoundingBox& box) { box.enlarge(bounds); }
 
 UIElement* Control::hitTest(Point point) { return bounds.contains(point) ? this : nullptr; }
 
-void Control::mouseDown(Point, int) { window()->activeIndex.store(descriptor_.index, std::memory_order_relaxed); }
+void Control::mouseDown(Point, int)
+{
+    beginEditing();
+    window()->activeIndex.store(descriptor_.index, std::memory_order_relaxed);
+}
+
+void Control::gestureEnded() { endEditing(); }
+
+void Control::beginEditing()
+{
+    HaldAuBase* effect = descriptor_.effect;
+    if (editing_ || !effect) return;
+    editing_ = true;
+    told_ = effect->normalisedFromValue(descriptor_.index, effect->getValue(descriptor_.index));
+    effect->beginEdit(descriptor_.index);
+}
+
+void Control::endEditing()
+{
+    HaldAuBase* effect = descriptor_.effect;
+    if (!editing_ || !effect) return;
+    editing_ = false;
+    effect->endEdit(descriptor_.index);
+}
 
 void Control::mouseUp(Point, int)
 {
@@ -82,6 +107,13 @@ void Control::setValue(float value)
     effect->setValue(descriptor_.index, value);
     // The editor queues it for every control of the parameter, this one included.
     if (HaldEditor* editor = effect->haldEditor()) editor->parameterChanged(descriptor_.index, value);
+    if (!editing_) return;
+    // The host's answer (setParameter of this value) only stores it again and
+    // turns the knob to where it is: it neither moves the drag nor comes back.
+    const float normalised = effect->normalisedFromValue(descriptor_.index, value);
+    if (normalised == told_) return;
+    told_ = normalised;
+    effect->automate(descriptor_.index, normalised);
 }
 
 }  // namespace HD

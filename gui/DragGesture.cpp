@@ -57,6 +57,7 @@ void DragGesture::end()
     if (!element) return;
     element_ = nullptr;
     element->mouseUp(lastPoint_, modifiers_);
+    element->gestureEnded();
     window_->activeIndex.store(-1, std::memory_order_relaxed);
     if (HaldAuBase* effect = window_->effect()) effect->updateDisplay();
 }

@@ -8,7 +8,7 @@
 //                     mouseDrag(p, keys); released: over; otherwise flush
 //   failure:          over (no mouseDrag)
 //   end, once the platform has given the pointer back (capture, grab):
-//                     mouseUp(last p, keys); activeIndex = -1;
+//                     mouseUp(last p, keys); gestureEnded; activeIndex = -1;
 //                     the host is asked to refresh its display
 //
 // The end waits for the pointer to be free because an element's mouseUp may

@@ -33,6 +33,10 @@ public:
     virtual void mouseDown(Point /*point*/, int /*modifiers*/) {}
     virtual void mouseDrag(Point /*point*/, int /*modifiers*/) {}
     virtual void mouseUp(Point /*point*/, int /*modifiers*/) {}
+    // The press-and-drag gesture this element took is over: after its last
+    // mouseUp (a change of keys in mid-drag sends mouseUp and mouseDown
+    // again, but the gesture goes on).
+    virtual void gestureEnded() {}
     virtual void mouseEnter() {}
     virtual void mouseLeave() {}
     virtual void parameterChanged(const ParameterDescriptor* /*descriptor*/, float /*value*/) {}

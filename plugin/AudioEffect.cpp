@@ -145,8 +145,10 @@ intptr_t AudioEffect::callHost(int32_t opcode, int32_t index, intptr_t value, vo
 void AudioEffect::setParameterAutomated(int32_t index, float value)
 {
     setParameter(index, value);
-    callHost(audioMasterAutomate, index, 0, nullptr, value);
+    automate(index, value);
 }
+
+void AudioEffect::automate(int32_t index, float value) { callHost(audioMasterAutomate, index, 0, nullptr, value); }
 
 int32_t AudioEffect::getMasterVersion()
 {

@@ -4,7 +4,8 @@
 //
 // Threads: the host calls the dispatcher and the name/display operations on
 // its user-interface thread, processReplacing on its audio thread, and
-// setParameter/getParameter from either. Nothing here takes a lock.
+// setParameter/getParameter from either; the editor's render thread also
+// asks for value texts and labels. Nothing here takes a lock.
 #pragma once
 
 #include <atomic>
@@ -37,12 +38,18 @@ public:
     virtual void setParameter(int32_t /*index*/, float /*value*/) {}
     virtual float getParameter(int32_t /*index*/) { return 0; }
     virtual void setParameterAutomated(int32_t index, float value);
+    // Tells the host of a value already stored (normalised), so it can record
+    // it: the editor's knobs, between beginEdit and endEdit, on the host's
+    // user-interface thread.
+    void automate(int32_t index, float value);
 
     // User-interface thread.
     virtual int32_t getProgram() { return curProgram.load(std::memory_order_relaxed); }
     virtual void setProgram(int32_t program) { curProgram.store(program, std::memory_order_relaxed); }
     virtual void setProgramName(char* /*name*/) {}
     virtual void getProgramName(char* name) { name[0] = 0; }
+    // The user-interface thread, and the editor's render thread (the label
+    // and value text of its status line and tooltip) at the same time.
     virtual void getParameterLabel(int32_t /*index*/, char* label) { label[0] = 0; }
     virtual void getParameterDisplay(int32_t /*index*/, char* text) { text[0] = 0; }
     virtual void getParameterName(int32_t /*index*/, char* text) { text[0] = 0; }

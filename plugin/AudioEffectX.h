@@ -27,6 +27,8 @@ public:
     virtual bool canParameterBeAutomated(int32_t /*index*/) { return true; }
     virtual bool string2parameter(int32_t /*index*/, char* /*text*/) { return false; }
     virtual bool getParameterProperties(int32_t /*index*/, VstParameterProperties* /*properties*/) { return false; }
+    // User-interface thread: the user takes hold of a parameter and lets go
+    // (a knob's gesture); the host records what automate() tells it between.
     virtual bool beginEdit(int32_t index);
     virtual bool endEdit(int32_t index);
     virtual bool getProgramNameIndexed(int32_t /*category*/, int32_t /*index*/, char* /*text*/) { return false; }

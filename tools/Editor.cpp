@@ -83,6 +83,7 @@ bool oneColour(const platform::Screenshot& picture)
 bool runEditor(const EditorOptions& options, std::ostream& report, EditorResult& result, std::string& error)
 {
     PluginHost plugin;
+    plugin.setLog(options.log);
     plugin.setTempo(options.tempo);
     if (!plugin.load(options.pluginPath, error)) return false;
     if (!(plugin.effect()->flags & effFlagsHasEditor)) {

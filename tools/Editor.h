@@ -27,6 +27,8 @@ struct EditorOptions
     // on a slow machine) is given up to kDrawnWaitSeconds more.
     std::string screenshotPath;
     double screenshotAfter = 0.0;
+    // Where the plug-in's requests are logged (edits a host would record among them), or null.
+    std::ostream* log = nullptr;
 };
 
 struct EditorResult

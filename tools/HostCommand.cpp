@@ -230,7 +230,7 @@ int runBenchCommand(const std::vector<std::string>& words, const HostStreams& st
 int runEditorCommand(const std::vector<std::string>& words, const HostStreams& streams)
 {
     const CommandLine line =
-        parseCommandLine(words, {"--plugin", "--set", "--tempo", "--screenshot", "--after"}, "editor");
+        parseCommandLine(words, {"--plugin", "--set", "--tempo", "--screenshot", "--after", "--verbose"}, "editor");
     if (line.positionals.size() > 1 || (line.positionals.size() == 1 && line.has("--plugin")))
         throw UsageError{"editor takes one plug-in"};
     if (line.has("--screenshot") != line.has("--after"))
@@ -246,6 +246,8 @@ int runEditorCommand(const std::vector<std::string>& words, const HostStreams& s
         if (options.screenshotPath.empty()) throw UsageError{"--screenshot needs a file name"};
         options.screenshotAfter = parseReal("--after", line.value("--after"), 0.0, 86400.0);
     }
+
+    if (line.has("--verbose")) options.log = &streams.err;
 
     EditorResult result;
     std::string error;
@@ -311,6 +313,8 @@ std::string usageText()
            "  --after SECONDS    ends, that many seconds after the editor opened\n"
            "                     (if the window is still one colour then, once the\n"
            "                     editor has drawn, waiting at most 15 s more)\n"
+           "  --verbose          logs what the plug-in asks of the host, knob moves\n"
+           "                     (begin edit, automate with the value, end edit) included\n"
            "\n"
            "Exit status: 0 success; 1 failure (a file, the plug-in or a parameter);\n"
            "2 a mistake in the command line.\n";

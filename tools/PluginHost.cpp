@@ -316,14 +316,19 @@ void PluginHost::fillTimeInfo()
     if (resumed_ && !transportStarted_) timeInfo_.flags |= kVstTransportChanged;
 }
 
-intptr_t PluginHost::answer(int32_t opcode, int32_t index, intptr_t value, void* /*ptr*/, float /*opt*/)
+intptr_t PluginHost::answer(int32_t opcode, int32_t index, intptr_t value, void* /*ptr*/, float opt)
 {
     if (opcode >= 0 && opcode < static_cast<int32_t>(requests_.size()))
         requests_[static_cast<size_t>(opcode)].fetch_add(1, std::memory_order_relaxed);
     if (log_ && !isPerBlockRequest(opcode)) {
         std::lock_guard<std::mutex> lock(logMutex);
-        *log_ << "plug-in request: " << requestName(opcode) << " (index " << index << ", value "
-              << static_cast<long long>(value) << ")\n";
+        *log_ << "plug-in request: " << requestName(opcode) << " (index " << index << ", value ";
+        // An edit's value is the normalised one in opt.
+        if (opcode == audioMasterAutomate)
+            *log_ << opt;
+        else
+            *log_ << static_cast<long long>(value);
+        *log_ << ")\n";
     }
 
     switch (opcode) {
@@ -333,6 +338,11 @@ intptr_t PluginHost::answer(int32_t opcode, int32_t index, intptr_t value, void*
         fillTimeInfo();
         return reinterpret_cast<intptr_t>(&timeInfo_);
     case audioMasterUpdateDisplay: return 1;
+    // The user's edits in the editor: this host records nothing, but says it
+    // heard them (the log shows them).
+    case audioMasterAutomate:
+    case audioMasterBeginEdit:
+    case audioMasterEndEdit: return 1;
     case audioMasterGetSampleRate: return static_cast<intptr_t>(sampleRate_);
     case audioMasterGetBlockSize: return blockSize_;
     // Rendering runs as fast as it can, but through the same calls as live

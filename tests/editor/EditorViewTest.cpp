@@ -61,7 +61,7 @@ TEST(EditorView, RectangleBeforeAndAfterOpening)
     EXPECT_EQ(rect->bottom, 315);
     EXPECT_EQ(rect->right, 770);
     EXPECT_EQ(rig.view()->window(), nullptr);
-    EXPECT_FALSE(rig.view()->open(nullptr));  // this editor always answers false
+    EXPECT_FALSE(rig.view()->open(nullptr));  // a panel, but no system window to show
     ASSERT_NE(rig.view()->window(), nullptr);
     ERect* again = nullptr;
     rig.view()->getRect(&again);

@@ -2,6 +2,7 @@
 // requests, and the order of the calls it makes.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <vector>
 
 #include "HostTestSupport.h"
@@ -117,13 +118,30 @@ TEST(PluginHostAnswers, FixedAnswers)
     char canDo[] = "sendVstTimeInfo";
     EXPECT_EQ(plugin.answer(audioMasterCanDo, 0, 0, canDo, 0.0f), 0);
     EXPECT_EQ(plugin.answer(audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0.0f), 1);  // user thread
-    EXPECT_EQ(plugin.answer(audioMasterAutomate, 3, 0, nullptr, 0.5f), 0);
     EXPECT_EQ(plugin.answer(9999, 0, 0, nullptr, 0.0f), 0);
     EXPECT_EQ(plugin.answer(-5, 0, 0, nullptr, 0.0f), 0);
 
     EXPECT_EQ(plugin.requestCount(audioMasterUpdateDisplay), 0);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(plugin.answer(audioMasterUpdateDisplay, 0, 0, nullptr, 0.0f), 1);
     EXPECT_EQ(plugin.requestCount(audioMasterUpdateDisplay), 3);
+}
+
+// A knob moved in the editor: heard, counted and, with a log, shown with
+// the normalised value the plug-in sent.
+TEST(PluginHostAnswers, EditsAreHeardAndLoggedInOrder)
+{
+    PluginHost plugin;
+    std::ostringstream log;
+    plugin.setLog(&log);
+    EXPECT_EQ(plugin.answer(audioMasterBeginEdit, 3, 0, nullptr, 0.0f), 1);
+    EXPECT_EQ(plugin.answer(audioMasterAutomate, 3, 0, nullptr, 0.75f), 1);
+    EXPECT_EQ(plugin.answer(audioMasterAutomate, 3, 0, nullptr, 0.5f), 1);
+    EXPECT_EQ(plugin.answer(audioMasterEndEdit, 3, 0, nullptr, 0.0f), 1);
+    EXPECT_EQ(plugin.requestCount(audioMasterAutomate), 2);
+    EXPECT_EQ(log.str(), "plug-in request: audioMasterBeginEdit (index 3, value 0)\n"
+                         "plug-in request: audioMasterAutomate (index 3, value 0.75)\n"
+                         "plug-in request: audioMasterAutomate (index 3, value 0.5)\n"
+                         "plug-in request: audioMasterEndEdit (index 3, value 0)\n");
 }
 
 TEST(PluginHostAnswers, NoTimelineWithoutATempo)
