@@ -49,5 +49,7 @@ pkgs=(
     lsp-plugins-vst dpf-plugins-vst
     # checking rendered audio by hand
     sox
+    # the plug-in inside a real host: Ardour 7 headless, and the stage's checks
+    ardour python3
 )
 $SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}"
