@@ -40,7 +40,6 @@ public:
     // is ignored: one beginEdit, one endEdit.
     void beginEditing();
     void endEditing();
-    bool editing() const { return editing_; }
 
     float value() const { return value_.load(std::memory_order_relaxed); }
     const ParameterDescriptor& descriptor() const { return descriptor_; }
