@@ -11,6 +11,10 @@
 # Ardour's state stays in the scratch folder. Ardour 7.3's Lua tool is
 # sometimes killed by a signal of its own making (heap corruption inside
 # Ardour, seen without any plug-in too): such a run is retried at most twice.
+# Most of those deaths came from freeing the export formats whose encoder
+# Debian's build lacks (3 exports in 10 on an idle machine, none in 10 with
+# only the one format used here), so the tool runs as its wrapper starts it
+# but with a data folder whose export formats are that one.
 #
 # Usage: ardour-stage.sh PLUGIN.so PARFELLE-HOST PYTHON SCRATCH-FOLDER
 set -euo pipefail
@@ -22,7 +26,9 @@ scratch=$4
 here=$(cd "$(dirname "$0")" && pwd)
 started=$SECONDS
 
-command -v ardour7-lua >/dev/null || { echo "ardour7-lua is missing (Debian's package ardour)"; exit 1; }
+wrapper=$(command -v ardour7-lua) || { echo "ardour7-lua is missing (Debian's package ardour)"; exit 1; }
+lua_tool=$(sed -n 's/^exec \([^ ]*\) .*/\1/p' "$wrapper")
+[ -x "$lua_tool" ] || { echo "cannot tell which program $wrapper starts"; exit 1; }
 scanner=/usr/lib/ardour7/ardour-vst-scanner
 [ -x "$scanner" ] || { echo "$scanner is missing (Debian's package ardour)"; exit 1; }
 
@@ -32,12 +38,20 @@ cp "$plugin" "$scratch/plugins/Parfelle.so"
 cp "$here/parfelle_test_signal.lua" "$scratch/config/ardour7/scripts/"
 cp "$here/float.preset" "$scratch/config/ardour7/export/"
 export XDG_CONFIG_HOME=$scratch/config XDG_CACHE_HOME=$scratch/cache LXVST_PATH=$scratch/plugins
+mkdir -p "$scratch/data/export"
+for entry in /usr/share/ardour7/*; do
+    [ "$(basename "$entry")" = export ] || ln -s "$entry" "$scratch/data/"
+done
+cp "/usr/share/ardour7/export/BWAV 32float Export.format" "$scratch/data/export/"
+# What the wrapper sets, with the data folder above.
+export LD_LIBRARY_PATH=/usr/lib/ardour7${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} ARDOUR_DATA_PATH=$scratch/data \
+    ARDOUR_CONFIG_PATH=/etc/ardour7 ARDOUR_DLL_PATH=/usr/lib/ardour7 VAMP_PATH=/usr/lib/ardour7/vamp
 
 # Headless, Ardour finds Linux plug-ins only in its scan cache, keyed by the
 # plug-in's full path; it ignores an entry not newer than the plug-in file,
 # comparing whole seconds, so the copy is dated back.
 touch -d "5 seconds ago" "$scratch/plugins/Parfelle.so"
-LD_LIBRARY_PATH=/usr/lib/ardour7 "$scanner" -f "$scratch/plugins/Parfelle.so" > "$scratch/scan.log" 2>&1 ||
+"$scanner" -f "$scratch/plugins/Parfelle.so" > "$scratch/scan.log" 2>&1 ||
     { cat "$scratch/scan.log"; echo "FAIL: Ardour's scanner refused the plug-in"; exit 1; }
 
 # ardour_run LOG NAME=VALUE...: one step of stage.lua.
@@ -47,7 +61,7 @@ ardour_run() {
     local attempt rc
     for attempt in 1 2 3; do
         set +e
-        env "$@" ardour7-lua "$here/stage.lua" > "$log" 2>&1
+        env "$@" "$lua_tool" "$here/stage.lua" > "$log" 2>&1
         rc=$?
         set -e
         if [ $rc -lt 128 ]; then
