@@ -1,31 +1,23 @@
 #include "editor/AboutDialog.h"
 
-#include <cstdio>
-
 #include "editor/AboutPanel.h"
 #include "editor/HaldParfelleView.h"
 #include "editor/RenderTask.h"
 #include "framework/CFString.h"
 #include "framework/Preferences.h"
 #include "gui/UIWindow.h"
+#include "parfelle/Version.h"
 #include "platform/AboutDialogBox.h"
 
 namespace about {
 
-const char* versionText()
-{
-    static char text[16];
-    static const bool formatted = (std::snprintf(text, sizeof text, "%d.%d.%d", 2, 0, 2), true);
-    (void)formatted;
-    return text;
-}
+const char* versionText() { return PARFELLE_VERSION_TEXT; }
 
 void toggleFloatingTooltip()
 {
-    static const char name[] = "Enable floating tooltip";
     const bool on = !HD::floatingTooltipEnabled();
     HD::setFloatingTooltipEnabled(on);
-    writePreference(constantString(name), on ? 1 : 0);
+    writePreference(constantString(kFloatingTooltipPreference), on ? 1 : 0);
 }
 
 int show(HD::UIWindow* window)

@@ -20,7 +20,7 @@ constexpr const char* kMaker = "Haldrane";
 constexpr const char* kProduct = "Parfelle";
 constexpr const char* kWebAddress = "https://www.haldrane.com/parfelle";
 constexpr const char* kWebButton = "Visit www.haldrane.com";
-// "2.0.2"
+// PARFELLE_VERSION_TEXT, e.g. "2.0.2"
 const char* versionText();
 // The check box was clicked: flips the floating tooltip and stores it.
 void toggleFloatingTooltip();

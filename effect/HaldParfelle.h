@@ -8,6 +8,7 @@
 #include "effect/EchoPath.h"
 #include "effect/ParfelleParameters.h"
 #include "framework/HaldAuBase.h"
+#include "parfelle/Version.h"
 
 // Properties the editor reads.
 constexpr int32_t kPropertyDisplayState = 64001;    // DisplayState, 24 bytes
@@ -18,7 +19,7 @@ class HaldParfelle : public HaldAuBase
 public:
     class CParfelleKernel;
 
-    static constexpr int32_t kVersion = 0x20002;
+    static constexpr int32_t kVersion = PARFELLE_VENDOR_VERSION;
     static constexpr int kWaveformColumns = 256;
     static constexpr int kWaveformFloats = kWaveformColumns * 4;  // x, lower y, x, upper y
 

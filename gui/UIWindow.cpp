@@ -6,6 +6,7 @@
 #include "framework/HaldAuBase.h"
 #include "gui/Control.h"
 #include "gui/Effect.h"
+#include "parfelle/Version.h"
 #include "gui/Group.h"
 #include "gui/StaticText.h"
 #include "gui/UIElement.h"
@@ -40,7 +41,7 @@ void deliverToControl(void* userData, Control* control, int index, float value)
 
 }  // namespace
 
-const char* versionCaption() { return "haldrane : parfelle 2.0.2"; }
+const char* versionCaption() { return "haldrane : parfelle " PARFELLE_VERSION_TEXT; }
 
 int UIWindow::liveWindows() { return liveWindowCount.load(); }
 

@@ -130,7 +130,7 @@ private:
     DragGesture gesture_{this};
 };
 
-// The version caption's text: "haldrane : parfelle 2.0.2".
+// The version caption's text: "haldrane : parfelle " and the version (2.0.2).
 const char* versionCaption();
 
 }  // namespace HD
