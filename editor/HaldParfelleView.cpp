@@ -93,8 +93,7 @@ bool HaldParfelleView::open(void* parentWindow)
     destroyWindow();  // a host that opens twice gets one panel
     HaldEditor::open(parentWindow);
     buildPanel(0.0f, 0.0f);
-    static const char guiScaleName[] = "GUI scale";
-    const int32_t scale = readPreference(100, constantString(guiScaleName));
+    const int32_t scale = readPreference(100, constantString(kGuiScalePreference));
     HD::UIWindow* window = this->window();
     if (window && scale != 100 && scale > 0) window->scale = static_cast<float>(scale) * 0.01f;
     // Hosts that read the answer offer the editor only when it is 1: say
@@ -138,12 +137,9 @@ int HaldParfelleView::buildPanel(float x, float y)
 {
     using namespace HD;
 
-    static const char tooltipName[] = "Enable floating tooltip";
-    static const char eyeCandyName[] = "Enable eye candy";
-    static const char redrawName[] = "Enable constant redraw";
-    setFloatingTooltipEnabled(readPreference(0, constantString(tooltipName)) != 0);
-    eyeCandy = readPreference(1, constantString(eyeCandyName)) != 0;
-    constantRedraw = readPreference(1, constantString(redrawName)) != 0;
+    setFloatingTooltipEnabled(readPreference(0, constantString(kFloatingTooltipPreference)) != 0);
+    eyeCandy = readPreference(1, constantString(kEyeCandyPreference)) != 0;
+    constantRedraw = readPreference(1, constantString(kConstantRedrawPreference)) != 0;
 
     const float hover[4] = {0.5f, 0.6f, 0.7f, 0.6f};
     const float normal[4] = {0.4f, 0.4f, 0.6f, 0.5f};

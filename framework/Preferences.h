@@ -9,5 +9,11 @@ class CFString;
 
 constexpr const char* kPreferencesKey = "com.haldrane.Parfelle";
 
+// The four preferences' names, as stored.
+inline constexpr char kGuiScalePreference[] = "GUI scale";
+inline constexpr char kEyeCandyPreference[] = "Enable eye candy";
+inline constexpr char kConstantRedrawPreference[] = "Enable constant redraw";
+inline constexpr char kFloatingTooltipPreference[] = "Enable floating tooltip";
+
 int32_t readPreference(int32_t defaultValue, const CFString* name);
 void writePreference(const CFString* name, int32_t value);
