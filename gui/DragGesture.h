@@ -16,6 +16,7 @@
 #pragma once
 
 #include "gui/BoundingBox.h"
+#include "platform/InputCodes.h"
 
 namespace HD {
 
@@ -24,10 +25,10 @@ class UIWindow;
 
 enum class DragEvent : int
 {
-    Moved = 0,
-    ModifiersChanged = 1,
-    Released = 2,
-    Failed = 3,
+    Moved = platform::kDragMoved,
+    ModifiersChanged = platform::kDragModifiersChanged,
+    Released = platform::kDragReleased,
+    Failed = platform::kDragFailed,
 };
 
 class DragGesture

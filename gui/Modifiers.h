@@ -1,13 +1,15 @@
 // Modifier keys as passed with pointer events.
 #pragma once
 
+#include "platform/InputCodes.h"
+
 namespace HD {
 
 enum Modifier : int
 {
-    ModifierAlt = 0x100,
-    ModifierShift = 0x200,
-    ModifierControl = 0x800,
+    ModifierAlt = platform::kModifierAlt,
+    ModifierShift = platform::kModifierShift,
+    ModifierControl = platform::kModifierControl,
 };
 
 }  // namespace HD

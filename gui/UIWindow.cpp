@@ -17,15 +17,6 @@
 
 namespace HD {
 
-static_assert(ModifierAlt == platform::kModifierAlt && ModifierShift == platform::kModifierShift &&
-                  ModifierControl == platform::kModifierControl,
-              "the platform reports the toolkit's modifier flags");
-static_assert(static_cast<int>(DragEvent::Moved) == platform::kDragMoved &&
-                  static_cast<int>(DragEvent::ModifiersChanged) == platform::kDragModifiersChanged &&
-                  static_cast<int>(DragEvent::Released) == platform::kDragReleased &&
-                  static_cast<int>(DragEvent::Failed) == platform::kDragFailed,
-              "the platform reports the gesture's events");
-
 namespace {
 
 // Window thread only; it is also the window class's reference count.

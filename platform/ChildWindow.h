@@ -8,19 +8,9 @@
 
 #include <memory>
 
+#include "platform/InputCodes.h"
+
 namespace platform {
-
-// Modifier flags as pointer events carry them (the toolkit's ModifierAlt,
-// ModifierShift and ModifierControl).
-constexpr int kModifierAlt = 0x100;
-constexpr int kModifierShift = 0x200;
-constexpr int kModifierControl = 0x800;
-
-// The drag's events, as the platform reports them to dragEvent.
-constexpr int kDragMoved = 0;
-constexpr int kDragModifiersChanged = 1;
-constexpr int kDragReleased = 2;
-constexpr int kDragFailed = 3;
 
 // What the toolkit does with the window's input (implemented by HD::UIWindow).
 class WindowInput
