@@ -8,6 +8,7 @@
 
 #include "framework/DisplayState.h"
 #include "gui/UIElement.h"
+#include "resources/ResourceIds.h"
 
 namespace HD {
 
@@ -17,7 +18,7 @@ class Kitt : public UIElement
 {
 public:
     static constexpr int kHistory = 20;
-    static constexpr int kTextureResourceId = 113;  // the soft disc
+    static constexpr int kTextureResourceId = PARFELLE_ID_DISC_IMAGE;  // the soft disc
 
     // Registers the scanner's texture in the window's texture list.
     Kitt(UIWindow* window, float y, const DisplayState* state);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "gui/Effect.h"
+#include "resources/ResourceIds.h"
 
 namespace HD {
 
@@ -28,8 +29,8 @@ public:
     static constexpr int kRimPoints = 11;
     static constexpr int kVerticesPerKnob = kRimPoints + 1;
     // Where the lighting program is among the library's resources.
-    static constexpr int kProgramResourceType = 256;
-    static constexpr int kProgramResourceId = 101;
+    static constexpr int kProgramResourceType = PARFELLE_TYPE_VERTEX_PROGRAM;
+    static constexpr int kProgramResourceId = PARFELLE_ID_KNOB_PROGRAM;
 
     // The layout GL_C4F_N3F_V3F reads.
     struct Vertex

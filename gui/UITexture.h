@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "resources/ResourceIds.h"
+
 namespace HD {
 
 class UITexture
@@ -16,7 +18,7 @@ public:
     unsigned textureName = 0;  // 0: not available
 };
 
-constexpr int kImageResourceType = 257;
+constexpr int kImageResourceType = PARFELLE_TYPE_IMAGE;
 
 // Render thread, context current. Decodes the resource and creates the
 // texture; a missing resource shows the system's error text, an image that is

@@ -6,18 +6,20 @@
 // message loop there and returns when it ends.
 #pragma once
 
+#include "resources/ResourceIds.h"
+
 namespace platform {
 
-// The template's id and its controls' ids (resources/Parfelle.rc).
-constexpr int kAboutDialogTemplate = 102;
+// The template's id and its controls' ids.
+constexpr int kAboutDialogTemplate = PARFELLE_ID_ABOUT_DIALOG;
 constexpr int kAboutOk = 1;
 constexpr int kAboutCancel = 2;  // also the close box and Escape
-constexpr int kAboutMaker = 103;
-constexpr int kAboutWebButton = 104;
-constexpr int kAboutProduct = 105;
-constexpr int kAboutVersion = 106;
-constexpr int kAboutPreferencesFrame = 109;
-constexpr int kAboutTooltipCheck = 110;
+constexpr int kAboutMaker = PARFELLE_ABOUT_MAKER;
+constexpr int kAboutWebButton = PARFELLE_ABOUT_WEB_BUTTON;
+constexpr int kAboutProduct = PARFELLE_ABOUT_PRODUCT;
+constexpr int kAboutVersion = PARFELLE_ABOUT_VERSION;
+constexpr int kAboutPreferencesFrame = PARFELLE_ABOUT_PREFERENCES_FRAME;
+constexpr int kAboutTooltipCheck = PARFELLE_ABOUT_TOOLTIP_CHECK;
 
 // What the dialog shows and what its controls do; nothing is copied, so all
 // of it must outlive the dialog.
