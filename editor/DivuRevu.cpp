@@ -11,11 +11,6 @@ namespace HD {
 
 namespace {
 
-// Unit codes the framework's table has no names for.
-constexpr int kUnitRelativeSemitones = 10;
-constexpr int kUnitMidiNote = 11;
-constexpr int kUnitLinearGain = 14;
-
 float currentValue(const ParameterDescriptor& descriptor)
 {
     return descriptor.effect ? descriptor.effect->getValue(descriptor.index) : 0.0f;
@@ -37,7 +32,7 @@ KnobColour knobColourForUnit(int unit)
     case kUnitMilliseconds: return {0.8f, 0.1f, 0.9f};
     case kUnitHertz: return {0.2f, 0.7f, 0.9f};
     case kUnitRelativeSemitones: return {0.0f, 0.5f, 1.0f};
-    case kUnitMidiNote: return {0.1f, 0.6f, 0.3f};
+    case kUnitMidiNoteNumber: return {0.1f, 0.6f, 0.3f};
     case kUnitLinearGain: return {1.0f, 0.2f, 0.2f};
     default: return {1.0f, 0.6f, 0.0f};
     }

@@ -17,9 +17,6 @@ public:
     virtual float getValue(int index) = 0;
     virtual void setName(const char* name) = 0;
     virtual const char* getName() = 0;
-    virtual int getCategory() { return 0; }
-    virtual int getTag() { return 0; }
-    virtual void setTagged(int /*tag*/, int /*value*/) {}
 };
 
 class HaldProgramBasic : public HaldProgram

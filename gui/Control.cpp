@@ -7,10 +7,6 @@
 
 namespace HD {
 
-namespace {
-constexpr int kUnitMidiNoteNumber = 11;  // not among the framework's units, but whole numbers all the same
-}
-
 bool isSteppedUnit(int unit)
 {
     return unit == kUnitIndexed || unit == kUnitBoolean || unit == kUnitMidiNoteNumber || unit == kUnitBeats;
