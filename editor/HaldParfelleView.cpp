@@ -194,7 +194,7 @@ int HaldParfelleView::buildPanel(float x, float y)
         const char* labels[4] = {"Host Sync", "Beats", "Divisor", "Triplet"};
         for (int i = 0; i < 4; ++i) knob(g, hostTempo + i, labels[i], 44.0f * static_cast<float>(i));
         addChild(g, new PhaseDisc(window, phase));
-        addChild(g, new DoduVoriro(window, "Zero", zero, this, 220, 0, 50, -3));
+        addChild(g, new DoduVoriro(window, "Zero", zero, this, 220, 0, 50, UIWindow::descriptionHover(kZeroDescription)));
         return g;
     };
     NamedGroup* sync = syncGroup("Sync", kHostTempo, &window->displayState.delayPhase, zeroDelay);
@@ -218,7 +218,8 @@ int HaldParfelleView::buildPanel(float x, float y)
     setOffset(lfo, X - (widthOf(lfo) + kGroupGap), Y1);
     const float Y2 = Y1 + heightOf(lfo) + kGroupGap;
 
-    addChild(window->root, new DoduVoriro(window, "Prefs", openPreferences, this, 20, Y1, 80, -2));
+    addChild(window->root,
+             new DoduVoriro(window, "Prefs", openPreferences, this, 20, Y1, 80, UIWindow::descriptionHover(kPrefsDescription)));
 
     NamedGroup* product = group("Parfelle", false);
     auto* waveform = new WaveformDisplay(window, Y2, &window->displayState);

@@ -41,7 +41,9 @@ public:
     // The open window, or null (user-interface thread).
     HD::UIWindow* window() const { return window_.load(std::memory_order_acquire); }
 
-    // The status texts of the buttons: id -2 the Prefs button, -3 the Zero buttons.
+    // The buttons' status-line texts, by row; a button's id is its row's
+    // hover index (UIWindow::descriptionHover).
+    enum { kPrefsDescription = 0, kZeroDescription = 1 };
     static const char* const kDescriptions[2];
 
 private:

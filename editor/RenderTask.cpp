@@ -31,7 +31,17 @@ constexpr int kImageWidth = 1024;
 constexpr int kImageHeight = 512;
 constexpr int kFrameWaitMilliseconds = 33;
 constexpr int kStopGraceMilliseconds = 5000;
+// The status line: a band across the panel; a parameter's name ends a gap
+// before the value's column, a button's description starts further left.
 constexpr float kStatusBandY = 290.0f;
+constexpr float kStatusBandLeft = 20.0f;
+constexpr float kStatusBandRight = 750.0f;
+constexpr float kStatusValueX = 550.0f;
+constexpr float kStatusNameGap = 10.0f;
+constexpr float kStatusDescriptionX = 500.0f;
+// The floating tooltip keeps this far from the panel's sides.
+constexpr float kTooltipMargin = 5.0f;
+constexpr float kPanelWidth = 770.0f;
 constexpr float kBackgroundColour[3] = {0.2f, 0.2f, 0.0f};
 
 std::atomic<bool> floatingTooltips{false};
@@ -231,11 +241,11 @@ void drawStatusLine(UIWindow& window, const ParameterDescriptor& descriptor, flo
 {
     UIFont* font = window.font;
     const char* name = descriptor.name;
-    drawString(font, name, 550.0f - textWidth(font, name) - 10.0f, y0);
+    drawString(font, name, kStatusValueX - textWidth(font, name) - kStatusNameGap, y0);
     char display[128] = {};
     window.effect()->getParameterDisplay(descriptor.index, display);
     display[sizeof display - 1] = '\0';
-    drawString(font, display, 550.0f, y0);
+    drawString(font, display, kStatusValueX, y0);
     char label[128] = {};
     window.effect()->getParameterLabel(descriptor.index, label);
     label[sizeof label - 1] = '\0';
@@ -315,10 +325,10 @@ void drawOverlay(UIWindow& window)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(0.9f, 0.9f, 0.9f, 0.1f);
     glBegin(GL_QUADS);
-    glVertex2f(20.0f, kStatusBandY);
-    glVertex2f(750.0f, kStatusBandY);
-    glVertex2f(750.0f, kStatusBandY + band);
-    glVertex2f(20.0f, kStatusBandY + band);
+    glVertex2f(kStatusBandLeft, kStatusBandY);
+    glVertex2f(kStatusBandRight, kStatusBandY);
+    glVertex2f(kStatusBandRight, kStatusBandY + band);
+    glVertex2f(kStatusBandLeft, kStatusBandY + band);
     glEnd();
     glDisable(GL_BLEND);
 
@@ -333,10 +343,10 @@ void drawOverlay(UIWindow& window)
     if (index >= 0 && index < UIWindow::kParameterCount && effect && index < effect->parameterCount()) {
         drawStatusLine(window, window.descriptors[index], y0, floating ? composed : nullptr);
         if (floating) tooltip = composed;
-    } else if (index < -1) {
+    } else if (index < UIWindow::kNoHover) {
         if (const char* const* table = window.descriptionTable.load(std::memory_order_relaxed)) {
-            tooltip = table[-index - 2];
-            drawString(font, tooltip, 500.0f, y0);
+            tooltip = table[UIWindow::descriptionRow(index)];
+            drawString(font, tooltip, kStatusDescriptionX, y0);
         }
     }
     if (floating) drawTooltip(window, tooltip);
@@ -541,8 +551,8 @@ float tooltipFadeOut(float alpha)
 float tooltipLeft(float centreX, float width)
 {
     float x = centreX - width / 2.0f;
-    if (x < 5.0f) x = 5.0f;
-    if (x > 765.0f - width) x = 765.0f - width;
+    if (x < kTooltipMargin) x = kTooltipMargin;
+    if (x > kPanelWidth - kTooltipMargin - width) x = kPanelWidth - kTooltipMargin - width;
     return x;
 }
 

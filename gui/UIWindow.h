@@ -97,6 +97,11 @@ public:
     std::atomic<UIElement*> hoverElement{nullptr};
     std::atomic<UIElement*> tooltipElement{nullptr};
     std::atomic<const char* const*> descriptionTable{nullptr};
+    // Hover indices: 0 and up a parameter, -1 nothing, below that a row of
+    // the description table (-2 the first).
+    static constexpr int kNoHover = -1;
+    static constexpr int descriptionHover(int row) { return -2 - row; }
+    static constexpr int descriptionRow(int hover) { return -2 - hover; }
 
     // Projection, from the rectangle.
     int viewWidth = 0, viewHeight = 0;
