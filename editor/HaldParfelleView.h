@@ -25,6 +25,8 @@ public:
     static constexpr int kDefaultHeight = 315;
 
     explicit HaldParfelleView(HaldParfelle* effect);
+    // The effect's editor factory (HaldParfelle::EditorFactory).
+    static HaldEditor* create(HaldParfelle* effect) { return new HaldParfelleView(effect); }
     ~HaldParfelleView() override;
 
     bool getRect(ERect** rect) override;

@@ -10,10 +10,9 @@
 #define PARFELLE_WAVEFORM_LANES 1
 #endif
 
-#include "editor/HaldParfelleView.h"
 #include "effect/CParfelleKernel.h"
-#include "effect/TimeBase.h"
-#include "plugin/PluginEntry.h"
+#include "dsp/TimeBase.h"
+#include "framework/HaldEditor.h"
 
 namespace {
 
@@ -24,9 +23,7 @@ void copyIdentity(char* text, const char* value) { std::memcpy(text, value, std:
 
 }  // namespace
 
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster) { return new HaldParfelle(audioMaster); }
-
-HaldParfelle::HaldParfelle(audioMasterCallback audioMaster)
+HaldParfelle::HaldParfelle(audioMasterCallback audioMaster, EditorFactory editorFactory)
     : HaldAuBase(audioMaster, kParfelleParameters, kParfelleParameterCount),
       waveform_(new std::atomic<float>[kWaveformFloats])
 {
@@ -45,8 +42,10 @@ HaldParfelle::HaldParfelle(audioMasterCallback audioMaster)
 
     createKernels();
 
-    setEditor(new HaldParfelleView(this));
-    cEffect.flags |= effFlagsHasEditor;
+    if (editorFactory) {
+        setEditor(editorFactory(this));
+        cEffect.flags |= effFlagsHasEditor;
+    }
 }
 
 HaldParfelle::~HaldParfelle()
@@ -225,13 +224,13 @@ void HaldParfelle::runTimeBase(uint32_t frames)
     const bool lfoFollowsHost = getValue(kLfoHostTempo) != 0.0f;
     if (delayFollowsHost || lfoFollowsHost) {
         const VstTimeInfo* time = getTimeInfo(kVstTempoValid);
-        if (time && (time->flags & kVstTempoValid) && timebase::usableTempo(time->tempo)) {
+        if (time && (time->flags & kVstTempoValid) && dsp::timebase::usableTempo(time->tempo)) {
             if (delayFollowsHost)
-                syncedDelay = timebase::syncedDelaySeconds(time->tempo, processingValue(kBeats),
+                syncedDelay = dsp::timebase::syncedDelaySeconds(time->tempo, processingValue(kBeats),
                                                            processingValue(kBeatDivisor),
                                                            getValue(kTriplet) != 0.0f);
             if (lfoFollowsHost)
-                syncedRate = timebase::syncedLfoRate(time->tempo, processingValue(kLfoBeats),
+                syncedRate = dsp::timebase::syncedLfoRate(time->tempo, processingValue(kLfoBeats),
                                                      processingValue(kLfoBeatDivisor),
                                                      getValue(kLfoTriplet) != 0.0f);
         }
@@ -245,12 +244,12 @@ void HaldParfelle::runTimeBase(uint32_t frames)
         lfoPhase_ = 0.0f;
     } else {
         const double rate = syncedRate != 0.0 ? syncedRate : processingValue(kLfoSpeed);
-        lfoPhase_ = timebase::advanceLfoPhase(lfoPhase_, rate, frames, sr);
+        lfoPhase_ = dsp::timebase::advanceLfoPhase(lfoPhase_, rate, frames, sr);
     }
-    displayLfoPhase_.store(lfoPhase_ * timebase::kInverseTwoPi, std::memory_order_relaxed);
+    displayLfoPhase_.store(lfoPhase_ * dsp::timebase::kInverseTwoPi, std::memory_order_relaxed);
 
     const double seconds = syncedDelay != 0.0 ? syncedDelay : processingValue(kDelayTime);
-    const int32_t length = timebase::delayLengthSamples(seconds, sr);
+    const int32_t length = dsp::timebase::delayLengthSamples(seconds, sr);
     if (length != delayLength_) {
         delayLength_ = length;
         resetWaveform();

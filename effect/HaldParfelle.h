@@ -5,7 +5,7 @@
 #include <atomic>
 #include <memory>
 
-#include "effect/EchoPath.h"
+#include "dsp/ReverseSweep.h"
 #include "effect/ParfelleParameters.h"
 #include "framework/HaldAuBase.h"
 #include "parfelle/Version.h"
@@ -23,7 +23,11 @@ public:
     static constexpr int kWaveformColumns = 256;
     static constexpr int kWaveformFloats = kWaveformColumns * 4;  // x, lower y, x, upper y
 
-    explicit HaldParfelle(audioMasterCallback audioMaster);
+    // Makes the effect's editor. The plug-in's module gives one; without it
+    // the effect has no editor (the audio alone, as its tests use it).
+    using EditorFactory = HaldEditor* (*)(HaldParfelle* effect);
+
+    explicit HaldParfelle(audioMasterCallback audioMaster, EditorFactory editorFactory = nullptr);
     ~HaldParfelle() override;
 
     // Identity (user-interface thread).
@@ -51,13 +55,7 @@ public:
     const std::atomic<float>* waveformColumns() const { return waveform_.get(); }
 
     // What every kernel uses for the current block, read once by the time base.
-    struct BlockSettings
-    {
-        float feedback;     // percent
-        float dryLevel;     // fader position, applied cubed
-        float effectLevel;  // fader position, applied cubed
-        EchoSettings echo;  // sample rate filled in by the kernel
-    };
+    using BlockSettings = dsp::SweepBlock;
 
     // Audio thread, for the kernels.
     const BlockSettings& blockSettings() const { return block_; }

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "editor/HaldParfelleView.h"
 #include "effect/HaldParfelle.h"
 #include "gui/UIWindow.h"
 
@@ -18,7 +19,7 @@ public:
     void* parentWindow() override { return nullptr; }
     HaldAuBase* effectObject() override { return &effect; }
 
-    HaldParfelle effect{nullptr};
+    HaldParfelle effect{nullptr, HaldParfelleView::create};
 };
 
 // The same over a host's window (a test_host::HostWindow's handle, or null).
@@ -29,7 +30,7 @@ public:
     void* parentWindow() override { return parent_; }
     HaldAuBase* effectObject() override { return &effect; }
 
-    HaldParfelle effect{nullptr};
+    HaldParfelle effect{nullptr, HaldParfelleView::create};
 
 private:
     void* parent_;
@@ -104,7 +105,7 @@ private:
 struct RecordedEffect
 {
     RecordingHost host;
-    HaldParfelle effect{RecordingHost::callback};
+    HaldParfelle effect{RecordingHost::callback, HaldParfelleView::create};
 };
 
 // The editor's size.

@@ -166,7 +166,7 @@ protected:
     // Preferences of this test only, made before the editor reads them.
     test_preferences::Sandbox preferences;
     test_host::HostWindow host;
-    HaldParfelle effect{nullptr};
+    HaldParfelle effect{nullptr, HaldParfelleView::create};
 
 private:
     Noise noise_;

@@ -27,7 +27,7 @@ struct ViewRig
 {
     test_preferences::Sandbox preferences;  // before the effect and its editor
     HaldParfelleView* view() { return static_cast<HaldParfelleView*>(effect.getEditor()); }
-    HaldParfelle effect{nullptr};
+    HaldParfelle effect{nullptr, HaldParfelleView::create};
 };
 
 HD::BoundingBox boxOf(HD::UIElement* element) { return HD::windowBounds(element); }

@@ -581,7 +581,7 @@ TEST_F(RenderTaskTest, FiguresForTheWholePanel)
 {
     HostWindow host;
     ASSERT_TRUE(host.ok());
-    HaldParfelle effect(nullptr);
+    HaldParfelle effect(nullptr, HaldParfelleView::create);
     auto* view = static_cast<HaldParfelleView*>(effect.getEditor());
     ASSERT_NE(view, nullptr);
     const auto start = std::chrono::steady_clock::now();

@@ -11,7 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "effect/EchoPath.h"
+#include "dsp/EchoPath.h"
+
+using namespace dsp;
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "editor/HaldParfelleView.h"
 #include "effect/HaldParfelle.h"
+#include "framework/HaldEditor.h"
 
 namespace {
 
@@ -133,9 +133,9 @@ TEST_F(EffectTest, FreshDisplayStateAndWaveform)
 
 namespace {
 
-struct RecordingView : HaldParfelleView
+struct RecordingView : HaldEditor
 {
-    using HaldParfelleView::HaldParfelleView;
+    using HaldEditor::HaldEditor;
     void parameterChanged(int index, float value) override
     {
         lastIndex = index;

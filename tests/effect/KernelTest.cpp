@@ -8,6 +8,8 @@
 
 #include "tests/effect/EffectRig.h"
 
+using namespace dsp;
+
 namespace {
 
 constexpr float kRate = 44100.0f;

@@ -4,8 +4,10 @@
 #include <cmath>
 #include <limits>
 
-#include "effect/TimeBase.h"
+#include "dsp/TimeBase.h"
 #include "tests/effect/EffectRig.h"
+
+using namespace dsp;
 
 namespace {
 

@@ -9,11 +9,15 @@
 //   synced LFO   = T / (beats * 2^-v * K) Hz
 //
 // 0 means "not synced" for both, so the free-running parameter applies.
+//
+// Contract: plain functions of their arguments, no state and no allocation;
+// the effect keeps the LFO phase and calls them once per block on the audio
+// thread (advanceLfoPhase is the per-block step).
 #pragma once
 
 #include <cstdint>
 
-namespace timebase {
+namespace dsp::timebase {
 
 constexpr float kTwoPi = 6.2831855f;        // 2 pi as a 32-bit float
 constexpr float kInverseTwoPi = 0.15915494f; // 1 / (2 pi) as a 32-bit float
@@ -34,4 +38,4 @@ float advanceLfoPhase(float phase, double rate, uint32_t frames, float sampleRat
 // Seconds to whole samples: rounded, at most 30 s, at least 1.
 int32_t delayLengthSamples(double seconds, float sampleRate);
 
-}  // namespace timebase
+}  // namespace dsp::timebase

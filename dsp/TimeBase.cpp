@@ -1,8 +1,8 @@
-#include "effect/TimeBase.h"
+#include "dsp/TimeBase.h"
 
 #include <cmath>
 
-namespace timebase {
+namespace dsp::timebase {
 
 bool usableTempo(double tempo) { return std::isfinite(tempo) && tempo >= 0.0; }
 
@@ -50,4 +50,4 @@ int32_t delayLengthSamples(double seconds, float sampleRate)
     return static_cast<int32_t>(samples);
 }
 
-}  // namespace timebase
+}  // namespace dsp::timebase
