@@ -168,31 +168,31 @@ int HaldParfelleView::buildPanel(float x, float y)
         if (appendNow) addChild(window->root, g);
         return g;
     };
-    auto knob = [&](Group* parent, int index, const char* label, float at) {
-        addChild(parent, new DivuRevu(index, window, renderer, label, at));
+    // Each knob is captioned from the parameter table.
+    auto knob = [&](Group* parent, int index, float at) {
+        addChild(parent, new DivuRevu(index, window, renderer, kParfelleKnobCaptions[index], at));
     };
 
     NamedGroup* delay = group("Delay");
-    knob(delay, kDelayTime, "Time", 0);
-    knob(delay, kFeedback, "Feedback", 44);
+    knob(delay, kDelayTime, 0);
+    knob(delay, kFeedback, 44);
 
     NamedGroup* mix = group("Mix");
-    knob(mix, kDryLevel, "Dry", 0);
-    knob(mix, kEffectLevel, "Effect", 44);
+    knob(mix, kDryLevel, 0);
+    knob(mix, kEffectLevel, 44);
 
     NamedGroup* filter = group("Filter");
-    knob(filter, kFilterCutoff, "Cutoff", 0);
-    knob(filter, kFilterQ, "Resonance", 44);
-    knob(filter, kFilterType, "Type", 88);
-    knob(filter, kSaturationAmount, "Saturation", 132);
-    knob(filter, kSaturationShape, "Shape", 176);
+    knob(filter, kFilterCutoff, 0);
+    knob(filter, kFilterQ, 44);
+    knob(filter, kFilterType, 88);
+    knob(filter, kSaturationAmount, 132);
+    knob(filter, kSaturationShape, 176);
 
     // The two sync groups differ only in their parameters, phase and trigger.
     static_assert(kTriplet == kHostTempo + 3 && kLfoTriplet == kLfoHostTempo + 3, "sync parameters in a row");
     auto syncGroup = [&](const char* title, int hostTempo, const float* phase, Button::Action zero) {
         NamedGroup* g = group(title);
-        const char* labels[4] = {"Host Sync", "Beats", "Divisor", "Triplet"};
-        for (int i = 0; i < 4; ++i) knob(g, hostTempo + i, labels[i], 44.0f * static_cast<float>(i));
+        for (int i = 0; i < 4; ++i) knob(g, hostTempo + i, 44.0f * static_cast<float>(i));
         addChild(g, new PhaseDisc(window, phase));
         addChild(g, new DoduVoriro(window, "Zero", zero, this, 220, 0, 50, UIWindow::descriptionHover(kZeroDescription)));
         return g;
@@ -201,8 +201,8 @@ int HaldParfelleView::buildPanel(float x, float y)
     NamedGroup* lfoSync = syncGroup("LFO Sync", kLfoHostTempo, &window->displayState.lfoPhase, zeroLfo);
 
     NamedGroup* lfo = group("LFO");
-    knob(lfo, kLfoSpeed, "Speed", 0);
-    knob(lfo, kLfoAmount, "Amount", 44);
+    knob(lfo, kLfoSpeed, 0);
+    knob(lfo, kLfoAmount, 44);
 
     // The layout runs left to right along the top row; the second row hangs
     // from the right under "Sync".

@@ -78,10 +78,14 @@ AUKernelBase* HaldParfelle::newKernel() { return new CParfelleKernel(this); }
 int32_t HaldParfelle::getParameterValueStrings(uint32_t scope, int32_t parameter, CFArray** strings)
 {
     if (!strings) return kResultOk;
-    if (scope != 0 || (parameter != kBeatDivisor && parameter != kLfoBeatDivisor)) return kResultInvalidParameter;
-    CFString* names[kBeatDivisorCount];
-    for (int i = 0; i < kBeatDivisorCount; ++i) names[i] = constantString(kBeatDivisorNames[i]);
-    *strings = makeArray(names, kBeatDivisorCount);
+    // The indexed parameters' lists; other parameters have none.
+    if (scope != 0 || parameter < 0 || parameter >= kParfelleParameterCount ||
+        kParfelleParameters[parameter].unit != kUnitIndexed)
+        return kResultInvalidParameter;
+    const ParameterTexts& texts = kParfelleParameterTexts[parameter];
+    CFString* names[kMaximumValueTexts];
+    for (int i = 0; i < texts.count; ++i) names[i] = constantString(texts.names[i]);
+    *strings = makeArray(names, texts.count);
     return kResultOk;
 }
 
@@ -90,14 +94,19 @@ int32_t HaldParfelle::getProperty(int32_t property, uint32_t /*scope*/, uint32_t
     switch (property) {
     case kPropertyParameterStringFromValue: {
         auto* request = static_cast<ParameterStringRequest*>(data);
-        if (!request || request->parameter != kFilterType) return kResultInvalidParameter;
+        // A continuous parameter with names at its whole values ("Filter Type").
+        if (!request || request->parameter < 0 || request->parameter >= kParfelleParameterCount ||
+            kParfelleParameters[request->parameter].unit == kUnitIndexed ||
+            kParfelleParameterTexts[request->parameter].count == 0)
+            return kResultInvalidParameter;
+        const ParameterTexts& texts = kParfelleParameterTexts[request->parameter];
         request->string = nullptr;
-        const float value = request->value ? *request->value : getValue(kFilterType);
+        const float value = request->value ? *request->value : getValue(request->parameter);
         // Only whole selections have names; a fraction between two shows its number.
-        if (!(value > -0.5f && value < 4.5f)) return kResultOk;
+        if (!(value > -0.5f && value < static_cast<float>(texts.count) - 0.5f)) return kResultOk;
         const int nearest = static_cast<int>(value + 0.5f);
         if (std::fabs(value - static_cast<float>(nearest)) <= 0.005f) {
-            request->string = constantString(kFilterTypeNames[nearest]);
+            request->string = constantString(texts.names[nearest]);
             CFRetain(request->string);
         }
         return kResultOk;

@@ -1,84 +1,103 @@
-// The effect's parameter table: the one place names, units, ranges and
-// defaults are written. Everything else (host texts, programs, editor) is
-// derived from it.
+// The effect's parameter table: the one place each parameter's enumerator,
+// name, unit, range, default, value texts and knob caption are written.
+// Everything else (the framework's table, host texts, programs, the editor's
+// knobs) is derived from it.
 #pragma once
 
 #include "framework/ParameterInfo.h"
 
+// Texts of the two beat-divisor lists, by value: value v is 2^-v whole notes.
+inline constexpr const char* kBeatDivisorNames[] = {"1/1", "1/2", "1/4", "1/8", "1/16", "1/32"};
+// Names of the whole "Filter Type" values; values between cross-fade.
+inline constexpr const char* kFilterTypeNames[] = {"Thru", "Low", "Band", "High", "Thru"};
+
+// A parameter's value texts, by whole value from 0: an indexed parameter's
+// list, or the names a continuous parameter shows at its whole values.
+struct ParameterTexts
+{
+    const char* const* names = nullptr;
+    int count = 0;
+};
+inline constexpr ParameterTexts kNoTexts{};
+inline constexpr ParameterTexts kBeatDivisorTexts{kBeatDivisorNames, sizeof kBeatDivisorNames / sizeof *kBeatDivisorNames};
+inline constexpr ParameterTexts kFilterTypeTexts{kFilterTypeNames, sizeof kFilterTypeNames / sizeof *kFilterTypeNames};
+
+// X(enumerator, name, unit, minimum, maximum, default, value texts, knob caption)
+#define PARFELLE_PARAMETER_TABLE(X)                                                                  \
+    X(kDelayTime, "Delay Time", kUnitSeconds, 0.0f, 30.0f, 1.0f, kNoTexts, "Time")                   \
+    X(kFeedback, "Feedback", kUnitPercent, 0.0f, 100.0f, 70.0f, kNoTexts, "Feedback")                \
+    X(kDryLevel, "Dry Level", kUnitMixerFaderCurve, 0.0f, 1.0f, 1.0f, kNoTexts, "Dry")               \
+    X(kEffectLevel, "Effect Level", kUnitMixerFaderCurve, 0.0f, 1.0f, 1.0f, kNoTexts, "Effect")      \
+    X(kResync, "Re-Sync", kUnitBoolean, 0.0f, 1.0f, 0.0f, kNoTexts, nullptr)                         \
+    X(kHostTempo, "Host Tempo", kUnitBoolean, 0.0f, 1.0f, 0.0f, kNoTexts, "Host Sync")               \
+    X(kBeats, "Beats", kUnitBeats, 1.0f, 16.0f, 4.0f, kNoTexts, "Beats")                             \
+    X(kBeatDivisor, "Beat Divisor", kUnitIndexed, 0.0f, 5.0f, 2.0f, kBeatDivisorTexts, "Divisor")    \
+    X(kTriplet, "Triplet", kUnitBoolean, 0.0f, 1.0f, 0.0f, kNoTexts, "Triplet")                      \
+    X(kFilterCutoff, "Filter Cutoff", kUnitHertz, 50.0f, 12000.0f, 1000.0f, kNoTexts, "Cutoff")      \
+    X(kFilterQ, "Filter Q", kUnitGeneric, 0.01f, 1.0f, 0.1f, kNoTexts, "Resonance")                  \
+    X(kFilterType, "Filter Type", kUnitGeneric, 0.0f, 4.0f, 0.0f, kFilterTypeTexts, "Type")          \
+    X(kSaturationAmount, "Saturation Amount", kUnitGeneric, 0.0f, 11.0f, 0.0f, kNoTexts, "Saturation") \
+    X(kSaturationShape, "Saturation Shape", kUnitGeneric, 0.0f, 1.0f, 1.0f, kNoTexts, "Shape")       \
+    X(kLfoSpeed, "Filter LFO Speed", kUnitHertz, 0.05f, 20.0f, 0.2f, kNoTexts, "Speed")              \
+    X(kLfoAmount, "Filter LFO Amount", kUnitGeneric, -3.0f, 3.0f, 0.0f, kNoTexts, "Amount")          \
+    X(kLfoResync, "LFO Re-Sync", kUnitBoolean, 0.0f, 1.0f, 0.0f, kNoTexts, nullptr)                  \
+    X(kLfoHostTempo, "LFO Host Tempo", kUnitBoolean, 0.0f, 1.0f, 0.0f, kNoTexts, "Host Sync")        \
+    X(kLfoBeats, "LFO Beats", kUnitBeats, 1.0f, 16.0f, 4.0f, kNoTexts, "Beats")                      \
+    X(kLfoBeatDivisor, "LFO Beat Divisor", kUnitIndexed, 0.0f, 5.0f, 2.0f, kBeatDivisorTexts, "Divisor") \
+    X(kLfoTriplet, "LFO Triplet", kUnitBoolean, 0.0f, 1.0f, 0.0f, kNoTexts, "Triplet")
+
 enum ParfelleParameter : int
 {
-    kDelayTime,
-    kFeedback,
-    kDryLevel,
-    kEffectLevel,
-    kResync,
-    kHostTempo,
-    kBeats,
-    kBeatDivisor,
-    kTriplet,
-    kFilterCutoff,
-    kFilterQ,
-    kFilterType,
-    kSaturationAmount,
-    kSaturationShape,
-    kLfoSpeed,
-    kLfoAmount,
-    kLfoResync,
-    kLfoHostTempo,
-    kLfoBeats,
-    kLfoBeatDivisor,
-    kLfoTriplet,
+#define PARFELLE_ENUMERATOR(id, ...) id,
+    PARFELLE_PARAMETER_TABLE(PARFELLE_ENUMERATOR)
+#undef PARFELLE_ENUMERATOR
     kParfelleParameterCount
 };
 
+// The framework's view of the table.
 inline constexpr ParameterInfo kParfelleParameters[] = {
-    {"Delay Time", kUnitSeconds, 0.0f, 30.0f, 1.0f},
-    {"Feedback", kUnitPercent, 0.0f, 100.0f, 70.0f},
-    {"Dry Level", kUnitMixerFaderCurve, 0.0f, 1.0f, 1.0f},
-    {"Effect Level", kUnitMixerFaderCurve, 0.0f, 1.0f, 1.0f},
-    {"Re-Sync", kUnitBoolean, 0.0f, 1.0f, 0.0f},
-    {"Host Tempo", kUnitBoolean, 0.0f, 1.0f, 0.0f},
-    {"Beats", kUnitBeats, 1.0f, 16.0f, 4.0f},
-    {"Beat Divisor", kUnitIndexed, 0.0f, 5.0f, 2.0f},
-    {"Triplet", kUnitBoolean, 0.0f, 1.0f, 0.0f},
-    {"Filter Cutoff", kUnitHertz, 50.0f, 12000.0f, 1000.0f},
-    {"Filter Q", kUnitGeneric, 0.01f, 1.0f, 0.1f},
-    {"Filter Type", kUnitGeneric, 0.0f, 4.0f, 0.0f},
-    {"Saturation Amount", kUnitGeneric, 0.0f, 11.0f, 0.0f},
-    {"Saturation Shape", kUnitGeneric, 0.0f, 1.0f, 1.0f},
-    {"Filter LFO Speed", kUnitHertz, 0.05f, 20.0f, 0.2f},
-    {"Filter LFO Amount", kUnitGeneric, -3.0f, 3.0f, 0.0f},
-    {"LFO Re-Sync", kUnitBoolean, 0.0f, 1.0f, 0.0f},
-    {"LFO Host Tempo", kUnitBoolean, 0.0f, 1.0f, 0.0f},
-    {"LFO Beats", kUnitBeats, 1.0f, 16.0f, 4.0f},
-    {"LFO Beat Divisor", kUnitIndexed, 0.0f, 5.0f, 2.0f},
-    {"LFO Triplet", kUnitBoolean, 0.0f, 1.0f, 0.0f},
+#define PARFELLE_INFO(id, name, unit, minimum, maximum, defaultValue, texts, caption) \
+    {name, unit, minimum, maximum, defaultValue},
+    PARFELLE_PARAMETER_TABLE(PARFELLE_INFO)
+#undef PARFELLE_INFO
 };
 
-static_assert(sizeof kParfelleParameters / sizeof kParfelleParameters[0] == kParfelleParameterCount,
-              "one table row per parameter");
+// Value texts and knob captions by parameter (null caption: no knob).
+inline constexpr ParameterTexts kParfelleParameterTexts[] = {
+#define PARFELLE_TEXTS(id, name, unit, minimum, maximum, defaultValue, texts, caption) texts,
+    PARFELLE_PARAMETER_TABLE(PARFELLE_TEXTS)
+#undef PARFELLE_TEXTS
+};
+inline constexpr const char* kParfelleKnobCaptions[] = {
+#define PARFELLE_CAPTION(id, name, unit, minimum, maximum, defaultValue, texts, caption) caption,
+    PARFELLE_PARAMETER_TABLE(PARFELLE_CAPTION)
+#undef PARFELLE_CAPTION
+};
+
+static_assert(sizeof kParfelleParameters / sizeof kParfelleParameters[0] == kParfelleParameterCount &&
+                  sizeof kParfelleParameterTexts / sizeof kParfelleParameterTexts[0] == kParfelleParameterCount &&
+                  sizeof kParfelleKnobCaptions / sizeof kParfelleKnobCaptions[0] == kParfelleParameterCount,
+              "one row per parameter");
 
 namespace parfelle_detail {
-constexpr bool sameText(const char* a, const char* b)
+// An indexed parameter's list covers its whole range: one text per value.
+constexpr bool textsCoverRanges()
 {
-    while (*a && *a == *b) ++a, ++b;
-    return *a == *b;
+    for (int i = 0; i < kParfelleParameterCount; ++i) {
+        const ParameterInfo& row = kParfelleParameters[i];
+        const ParameterTexts& texts = kParfelleParameterTexts[i];
+        if (row.unit == kUnitIndexed && (row.minimum != 0.0f || texts.count != static_cast<int>(row.maximum) + 1))
+            return false;
+        if (texts.count > 0 && texts.count != static_cast<int>(row.maximum - row.minimum) + 1) return false;
+    }
+    return true;
 }
 }  // namespace parfelle_detail
+static_assert(parfelle_detail::textsCoverRanges(), "value texts match their parameters' ranges");
 
-// The enum and the table must not drift apart.
-static_assert(parfelle_detail::sameText(kParfelleParameters[kResync].name, "Re-Sync"), "table order");
-static_assert(parfelle_detail::sameText(kParfelleParameters[kBeatDivisor].name, "Beat Divisor"), "table order");
-static_assert(parfelle_detail::sameText(kParfelleParameters[kFilterType].name, "Filter Type"), "table order");
-static_assert(parfelle_detail::sameText(kParfelleParameters[kLfoResync].name, "LFO Re-Sync"), "table order");
-static_assert(parfelle_detail::sameText(kParfelleParameters[kLfoBeatDivisor].name, "LFO Beat Divisor"),
-              "table order");
-static_assert(parfelle_detail::sameText(kParfelleParameters[kLfoTriplet].name, "LFO Triplet"), "table order");
-
-// Texts of the two beat-divisor lists, by value: value v is 2^-v whole notes.
-inline constexpr const char* kBeatDivisorNames[] = {"1/1", "1/2", "1/4", "1/8", "1/16", "1/32"};
-inline constexpr int kBeatDivisorCount = 6;
-static_assert(sizeof kBeatDivisorNames / sizeof kBeatDivisorNames[0] == kBeatDivisorCount, "divisor list");
-
-// Names of the whole "Filter Type" values.
-inline constexpr const char* kFilterTypeNames[] = {"Thru", "Low", "Band", "High", "Thru"};
+// The longest list of value texts, for callers that gather one on the stack.
+inline constexpr int kMaximumValueTexts = [] {
+    int most = 0;
+    for (const ParameterTexts& texts : kParfelleParameterTexts) most = texts.count > most ? texts.count : most;
+    return most;
+}();
