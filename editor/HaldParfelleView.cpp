@@ -129,7 +129,7 @@ void HaldParfelleView::parameterChanged(int index, float value)
 {
     notifying_.fetch_add(1, std::memory_order_acq_rel);
     HD::UIWindow* window = window_.load(std::memory_order_acquire);
-    if (window && index >= 0 && index < HD::UIWindow::kParameterCount) window->binding.queueChange(index, value);
+    if (window) window->binding.queueChange(index, value);  // it ignores indices outside the effect's
     notifying_.fetch_sub(1, std::memory_order_acq_rel);
 }
 

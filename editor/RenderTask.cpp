@@ -340,8 +340,8 @@ void drawOverlay(UIWindow& window)
     const int active = window.activeIndex.load(std::memory_order_relaxed);
     const int index = active >= 0 ? active : window.hoverIndex.load(std::memory_order_relaxed);
     HaldAuBase* effect = window.effect();
-    if (index >= 0 && index < UIWindow::kParameterCount && effect && index < effect->parameterCount()) {
-        drawStatusLine(window, window.descriptors[index], y0, floating ? composed : nullptr);
+    if (index >= 0 && index < window.parameterCount() && effect && index < effect->parameterCount()) {
+        drawStatusLine(window, window.descriptors[static_cast<size_t>(index)], y0, floating ? composed : nullptr);
         if (floating) tooltip = composed;
     } else if (index < UIWindow::kNoHover) {
         if (const char* const* table = window.descriptionTable.load(std::memory_order_relaxed)) {

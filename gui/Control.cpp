@@ -14,8 +14,8 @@ bool isSteppedUnit(int unit)
 
 Control::Control(int index, UIWindow* window) : ControlBase(window)
 {
-    if (window && index >= 0 && index < UIWindow::kParameterCount) {
-        descriptor_ = window->descriptors[index];
+    if (window && index >= 0 && index < window->parameterCount()) {
+        descriptor_ = window->descriptors[static_cast<size_t>(index)];
         window->binding.addControl(index, this, window->effect());
     } else {
         descriptor_.index = index;

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 class HaldAuBase;
@@ -24,10 +25,12 @@ class ParameterBinding
 public:
     using Deliver = void (*)(void* userData, Control* control, int index, float value);
 
-    static constexpr int kParameterCount = 21;
     static constexpr size_t kQueueCapacity = 1024;
 
-    ParameterBinding(Deliver deliver, void* userData);
+    // For parameters 0 to parameterCount - 1 (the effect's count).
+    ParameterBinding(Deliver deliver, void* userData, int parameterCount);
+
+    int parameterCount() const { return count_; }
 
     // Window thread, while the panel is built.
     void addControl(int index, Control* control, const HaldAuBase* effect);
@@ -53,15 +56,19 @@ private:
 
     Deliver deliver_;
     void* userData_;
-    std::vector<Control*> lists_[kParameterCount];
-    std::atomic<bool> hasControls_[kParameterCount] = {};
+    int count_;
+    std::vector<std::vector<Control*>> lists_;
+    std::unique_ptr<std::atomic<bool>[]> hasControls_;
 
     // Two fixed lists: producers fill one while the window thread drains the other.
     Change buffers_[2][kQueueCapacity];
     size_t counts_[2] = {0, 0};
     int filling_ = 0;
-    std::atomic<bool> overflowed_[kParameterCount] = {};
-    std::atomic<float> overflowValues_[kParameterCount] = {};  // the latest value of each marked parameter
+    std::unique_ptr<std::atomic<bool>[]> overflowed_;
+    std::unique_ptr<std::atomic<float>[]> overflowValues_;  // the latest value of each marked parameter
+    // The flush's copies of the marks, made once here.
+    std::unique_ptr<bool[]> marked_;
+    std::unique_ptr<float[]> markedValues_;
     std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
 };
 

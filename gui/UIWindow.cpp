@@ -58,7 +58,8 @@ private:
 };
 
 UIWindow::UIWindow(WindowOwner* owner, const ERect& rectangle, UIFont* font, UIFont* smallFont)
-    : binding(deliverToControl, this), owner_(owner), effect_(owner ? owner->effectObject() : nullptr),
+    : binding(deliverToControl, this, owner && owner->effectObject() ? owner->effectObject()->parameterCount() : 0),
+      owner_(owner), effect_(owner ? owner->effectObject() : nullptr),
       rectangle_(rectangle), input_(new Input(this))
 {
     this->font = font && font->loaded() ? font : nullptr;
@@ -79,8 +80,8 @@ UIWindow::UIWindow(WindowOwner* owner, const ERect& rectangle, UIFont* font, UIF
     cameraY = h / 2.0f;
 
     if (effect_) {
-        const int count = std::min(kParameterCount, effect_->parameterCount());
-        for (int i = 0; i < count; ++i) describeParameter(descriptors[i], effect_, i);
+        descriptors.resize(static_cast<size_t>(binding.parameterCount()));
+        for (int i = 0; i < parameterCount(); ++i) describeParameter(descriptors[static_cast<size_t>(i)], effect_, i);
     }
 
     if (liveWindowCount.fetch_add(1) + 1 == 1) platform::registerWindowClass();

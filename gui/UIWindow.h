@@ -55,8 +55,6 @@ public:
 class UIWindow
 {
 public:
-    static constexpr int kParameterCount = ParameterBinding::kParameterCount;
-
     // Takes ownership of both fonts (either may be null or not loaded). A null
     // parent window makes a window with no system window (tests). The
     // version caption goes into the static text when there is a font.
@@ -89,7 +87,9 @@ public:
     UIFont* font = nullptr;       // 14 point, null when absent
     UIFont* smallFont = nullptr;  // 11 point, null when absent
     ParameterBinding binding;
-    ParameterDescriptor descriptors[kParameterCount];
+    // One per parameter of the effect (none without one).
+    std::vector<ParameterDescriptor> descriptors;
+    int parameterCount() const { return static_cast<int>(descriptors.size()); }
 
     float scale = 1.0f;  // the "GUI scale" preference: drag distance per pointer unit
     std::atomic<int> hoverIndex{-1};

@@ -46,7 +46,7 @@ struct Recorder
 // only records.
 struct BindingRig
 {
-    BindingRig() : binding(&Recorder::deliver, &recorder) {}
+    BindingRig() : binding(&Recorder::deliver, &recorder, r.effect.parameterCount()) {}
     Control* control(int index)
     {
         auto* c = new Control(index, &r.window);
@@ -71,8 +71,8 @@ TEST(BindingTest, ParametersWithNothingToShowNeverGetControls)
     // Nor do indices the effect does not have.
     b.binding.addControl(-1, unused, &b.r.effect);
     b.binding.addControl(rig::kRigParameterCount, unused, &b.r.effect);
-    b.binding.addControl(ParameterBinding::kParameterCount, unused, &b.r.effect);
-    for (int i = 0; i < ParameterBinding::kParameterCount; ++i) EXPECT_TRUE(b.binding.controls(i).empty()) << i;
+    b.binding.addControl(b.binding.parameterCount(), unused, &b.r.effect);
+    for (int i = 0; i < b.binding.parameterCount(); ++i) EXPECT_TRUE(b.binding.controls(i).empty()) << i;
 
     // A parameter with a range is bound.
     Control* level = b.control(rig::kLevel);
@@ -116,7 +116,7 @@ TEST(BindingTest, ChangesOfUnboundParametersAreDroppedAtOnce)
     b.binding.queueChange(rig::kSwitch, 1.0f);  // no control yet
     b.binding.queueChange(rig::kUnused, 1.0f);  // never a control
     b.binding.queueChange(-3, 1.0f);            // no such parameter
-    b.binding.queueChange(ParameterBinding::kParameterCount, 1.0f);
+    b.binding.queueChange(b.binding.parameterCount(), 1.0f);
     b.binding.queueChange(rig::kLevel, 0.75f);
 
     // A control bound after the change does not receive it: it was never queued.
