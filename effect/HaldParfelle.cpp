@@ -142,8 +142,8 @@ int32_t HaldParfelle::getPropertyInfo(int32_t property, uint32_t /*scope*/, uint
 void HaldParfelle::getDisplayState(DisplayState* state)
 {
     if (!state) return;
-    state->reserved0 = displayReserved_[0].load(std::memory_order_relaxed);
-    state->reserved1 = displayReserved_[1].load(std::memory_order_relaxed);
+    state->reserved0 = 0;  // reserved words: always 0
+    state->reserved1 = 0;
     state->sweepPosition = displaySweepPosition_.load(std::memory_order_relaxed);
     state->sweepDirection = displaySweepDirection_.load(std::memory_order_relaxed);
     state->delayPhase = displayDelayPhase_.load(std::memory_order_relaxed);

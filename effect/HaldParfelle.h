@@ -83,7 +83,6 @@ private:
     void updateWaveformAfterBlock(uint32_t frames);
 
     // Display words: written whole by the audio thread, read by the render thread.
-    std::atomic<int32_t> displayReserved_[2] = {};
     std::atomic<float> displaySweepPosition_{0.0f};
     std::atomic<uint32_t> displaySweepDirection_{0};
     std::atomic<float> displayDelayPhase_{0.0f};
