@@ -243,11 +243,11 @@ void drawStatusLine(UIWindow& window, const ParameterDescriptor& descriptor, flo
     const char* name = descriptor.name;
     drawString(font, name, kStatusValueX - textWidth(font, name) - kStatusNameGap, y0);
     char display[128] = {};
-    window.effect()->getParameterDisplay(descriptor.index, display);
+    window.audioEffect()->getParameterDisplay(descriptor.index, display);
     display[sizeof display - 1] = '\0';
     drawString(font, display, kStatusValueX, y0);
     char label[128] = {};
-    window.effect()->getParameterLabel(descriptor.index, label);
+    window.audioEffect()->getParameterLabel(descriptor.index, label);
     label[sizeof label - 1] = '\0';
     if (label[0]) drawString(font, label, 590.0f, y0);
     if (tooltip) {
@@ -339,7 +339,7 @@ void drawOverlay(UIWindow& window)
     const char* tooltip = nullptr;
     const int active = window.activeIndex.load(std::memory_order_relaxed);
     const int index = active >= 0 ? active : window.hoverIndex.load(std::memory_order_relaxed);
-    HaldAuBase* effect = window.effect();
+    HaldAuBase* effect = window.audioEffect();
     if (index >= 0 && index < window.parameterCount() && effect && index < effect->parameterCount()) {
         drawStatusLine(window, window.descriptors[static_cast<size_t>(index)], y0, floating ? composed : nullptr);
         if (floating) tooltip = composed;
@@ -472,7 +472,7 @@ void renderLoop(platform::RenderThread& thread, void* argument)
             std::lock_guard<std::mutex> lock(task.captureMutex);
             task.captureArmed = task.captureWanted;
         }
-        if (HaldAuBase* effect = window.effect()) effect->getDisplayState(&window.displayState);
+        if (HaldAuBase* effect = window.audioEffect()) effect->getDisplayState(&window.displayState);
         for (Effect* effect : window.effects) effect->update();
         if (drawing) {
             const double cpuBefore = platform::threadCpuSeconds();

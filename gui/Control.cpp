@@ -16,7 +16,7 @@ Control::Control(int index, UIWindow* window) : ControlBase(window)
 {
     if (window && index >= 0 && index < window->parameterCount()) {
         descriptor_ = window->descriptors[static_cast<size_t>(index)];
-        window->binding.addControl(index, this, window->effect());
+        window->binding.addControl(index, this, window->audioEffect());
     } else {
         descriptor_.index = index;
     }

@@ -59,7 +59,7 @@ void DragGesture::end()
     element->mouseUp(lastPoint_, modifiers_);
     element->gestureEnded();
     window_->activeIndex.store(-1, std::memory_order_relaxed);
-    if (HaldAuBase* effect = window_->effect()) effect->updateDisplay();
+    if (HaldAuBase* effect = window_->audioEffect()) effect->updateDisplay();
 }
 
 }  // namespace HD

@@ -72,7 +72,9 @@ public:
     // Linux: drains the window's events (the host's idle call).
     void processEvents();
 
-    HaldAuBase* effect() const { return effect_; }
+    // The audio effect whose parameters the window shows (not a render hook
+    // of the effects list).
+    HaldAuBase* audioEffect() const { return effect_; }
     WindowOwner* owner() const { return owner_; }
     platform::ChildWindow* childWindow() const { return child_.get(); }
     const ERect& rectangle() const { return rectangle_; }
