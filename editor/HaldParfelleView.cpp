@@ -148,7 +148,7 @@ int HaldParfelleView::buildPanel(float x, float y)
         NamedGroup::normalColour[i] = normal[i];
     }
 
-    ERect rect;
+    WindowRect rect;
     rect.top = static_cast<int16_t>(y);
     rect.left = static_cast<int16_t>(x);
     rect.bottom = static_cast<int16_t>(rect.top + kDefaultHeight);

@@ -57,7 +57,7 @@ private:
     UIWindow* window_;
 };
 
-UIWindow::UIWindow(WindowOwner* owner, const ERect& rectangle, UIFont* font, UIFont* smallFont)
+UIWindow::UIWindow(WindowOwner* owner, const WindowRect& rectangle, UIFont* font, UIFont* smallFont)
     : binding(deliverToControl, this, owner && owner->effectObject() ? owner->effectObject()->parameterCount() : 0),
       owner_(owner), effect_(owner ? owner->effectObject() : nullptr),
       rectangle_(rectangle), input_(new Input(this))

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -17,7 +18,6 @@
 #include "gui/DragGesture.h"
 #include "gui/ParameterBinding.h"
 #include "gui/ParameterDescriptor.h"
-#include "plugin/VstInterface.h"
 
 class HaldAuBase;
 
@@ -52,13 +52,22 @@ public:
     virtual HaldAuBase* effectObject() = 0;
 };
 
+// The window's place in its parent, in pixels (as a host's editor rectangle).
+struct WindowRect
+{
+    int16_t top = 0;
+    int16_t left = 0;
+    int16_t bottom = 0;
+    int16_t right = 0;
+};
+
 class UIWindow
 {
 public:
     // Takes ownership of both fonts (either may be null or not loaded). A null
     // parent window makes a window with no system window (tests). The
     // version caption goes into the static text when there is a font.
-    UIWindow(WindowOwner* owner, const ERect& rectangle, UIFont* font, UIFont* smallFont);
+    UIWindow(WindowOwner* owner, const WindowRect& rectangle, UIFont* font, UIFont* smallFont);
     ~UIWindow();
     UIWindow(const UIWindow&) = delete;
     UIWindow& operator=(const UIWindow&) = delete;
@@ -77,7 +86,7 @@ public:
     HaldAuBase* audioEffect() const { return effect_; }
     WindowOwner* owner() const { return owner_; }
     platform::ChildWindow* childWindow() const { return child_.get(); }
-    const ERect& rectangle() const { return rectangle_; }
+    const WindowRect& rectangle() const { return rectangle_; }
 
     // Owned lists, in creation order.
     std::vector<UIElement*> elements;
@@ -131,7 +140,7 @@ private:
 
     WindowOwner* owner_;
     HaldAuBase* effect_;
-    ERect rectangle_;
+    WindowRect rectangle_;
     std::unique_ptr<Input> input_;
     std::unique_ptr<platform::ChildWindow> child_;
     DragGesture gesture_{this};

@@ -12,6 +12,7 @@
 #include "editor/HaldParfelleView.h"
 #include "effect/HaldParfelle.h"
 #include "gui/UIWindow.h"
+#include "ToolkitRig.h"
 
 class TestOwner : public HD::WindowOwner
 {
@@ -108,16 +109,7 @@ struct RecordedEffect
     HaldParfelle effect{RecordingHost::callback, HaldParfelleView::create};
 };
 
-// The editor's size.
-inline ERect editorRect()
-{
-    ERect rect;
-    rect.top = 0;
-    rect.left = 0;
-    rect.bottom = 315;
-    rect.right = 770;
-    return rect;
-}
+using rig::editorRect;
 
 struct EditorFixture
 {

@@ -167,7 +167,7 @@ TEST(EditorView, GuiScalePreferenceSetsTheDragScale)
     setPreference("GUI scale", 100);
     rig.view()->open(nullptr);
     EXPECT_FLOAT_EQ(rig.view()->window()->scale, 1.0f);
-    const ERect& rect = rig.view()->window()->rectangle();
+    const HD::WindowRect& rect = rig.view()->window()->rectangle();
     EXPECT_EQ(rect.right - rect.left, 770);
     EXPECT_EQ(rect.bottom - rect.top, 315);
 }

@@ -127,9 +127,9 @@ private:
     void* parent_;
 };
 
-inline ERect rectangle(int left, int top, int width, int height)
+inline HD::WindowRect rectangle(int left, int top, int width, int height)
 {
-    ERect r{};
+    HD::WindowRect r;
     r.left = static_cast<int16_t>(left);
     r.top = static_cast<int16_t>(top);
     r.right = static_cast<int16_t>(left + width);

@@ -107,9 +107,10 @@ private:
     HaldAuBase* effect_;
 };
 
-inline ERect editorRect()
+// The editor's size, 770 x 315.
+inline HD::WindowRect editorRect()
 {
-    ERect rect{};
+    HD::WindowRect rect;
     rect.bottom = 315;
     rect.right = 770;
     return rect;
