@@ -101,3 +101,7 @@ inline constexpr int kMaximumValueTexts = [] {
     for (const ParameterTexts& texts : kParfelleParameterTexts) most = texts.count > most ? texts.count : most;
     return most;
 }();
+
+// The two re-sync parameters are one-shots: a 1 restarts the sweep or the
+// LFO at the next block, which then writes 0 back.
+constexpr bool isOneShotParameter(int index) { return index == kResync || index == kLfoResync; }

@@ -51,5 +51,7 @@ pkgs=(
     sox
     # the plug-in inside a real host: Ardour 7 headless, and the stage's checks
     ardour python3
+    # the LV2 bundle: its headers and schemas, and the hosts it is tested in
+    lv2-dev lilv-utils sordi jalv jackd2
 )
 $SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}"
