@@ -55,7 +55,7 @@ def read_ports(lv2info):
         if m:
             port[m.group(1)] = m.group(2).strip()
         m = re.search(r"#(\w+)\s*$", line)
-        if m and ("Properties" in line or re.match(r"\s+http", line)):
+        if m and ("Properties" in line or "Type" in line or re.match(r"\s+http", line)):
             port["props"].add(m.group(1))
         m = re.match(r'\s*([-\d.]+) = "(.*)"', line)
         if m:
