@@ -7,7 +7,9 @@
 #   2. a session saved with all 21 parameters changed gives every value back
 #      when it is opened again;
 #   3. a "Dry Level" ramp written as automation reaches the plug-in and shows
-#      in the exported output.
+#      in the exported output;
+#   4. the LV2 plug-in (when its bundle is given) renders in Ardour what
+#      parfelle-host renders through the VST plug-in, tempo sync included.
 # Ardour's state stays in the scratch folder. Ardour 7.3's Lua tool is
 # sometimes killed by a signal of its own making (heap corruption inside
 # Ardour, seen without any plug-in too): such a run is retried at most twice.
@@ -16,13 +18,15 @@
 # only the one format used here), so the tool runs as its wrapper starts it
 # but with a data folder whose export formats are that one.
 #
-# Usage: ardour-stage.sh PLUGIN.so PARFELLE-HOST PYTHON SCRATCH-FOLDER
+# Usage: ardour-stage.sh PLUGIN.so PARFELLE-HOST PYTHON SCRATCH-FOLDER [LV2-BUNDLE PARAMETER-HEADER]
 set -euo pipefail
 
 plugin=$1
 host=$2
 python=$3
 scratch=$4
+lv2_bundle=${5:-}
+parameter_header=${6:-}
 here=$(cd "$(dirname "$0")" && pwd)
 started=$SECONDS
 
@@ -38,6 +42,11 @@ cp "$plugin" "$scratch/plugins/Parfelle.so"
 cp "$here/parfelle_test_signal.lua" "$scratch/config/ardour7/scripts/"
 cp "$here/float.preset" "$scratch/config/ardour7/export/"
 export XDG_CONFIG_HOME=$scratch/config XDG_CACHE_HOME=$scratch/cache LXVST_PATH=$scratch/plugins
+if [ -n "$lv2_bundle" ]; then
+    mkdir -p "$scratch/lv2-path"
+    ln -s "$lv2_bundle" "$scratch/lv2-path/Parfelle.lv2"
+    export LV2_PATH=$scratch/lv2-path
+fi
 mkdir -p "$scratch/data/export"
 for entry in /usr/share/ardour7/*; do
     [ "$(basename "$entry")" = export ] || ln -s "$entry" "$scratch/data/"
@@ -150,5 +159,30 @@ else
     failures=$((failures + 1))
 fi
 
-echo "Ardour stage: $((3 - failures)) of 3 checks passed in $((SECONDS - started)) s"
+checks=3
+# 4. The LV2 plug-in: the same sound as check 1 asks of the VST plug-in, its
+# settings given in units; the values Ardour reports back become the VST
+# render's settings through the same mapping the LV2 plug-in applies.
+if [ -n "$lv2_bundle" ]; then
+    checks=4
+    lv2_params="1=50 2=0.5 3=0.75 5=1 6=5 7=3 9=775 10=0.505 11=1 12=2.75 13=0.5 14=3 17=1 18=8 19=1 20=1"
+    ardour_run "$scratch/lv2-build.log" PARFELLE_STEP=build PARFELLE_SESSION="$scratch/lv2" \
+        PARFELLE_PARAMS="$lv2_params" PARFELLE_LV2=https://www.haldrane.com/parfelle
+    mkdir -p "$scratch/lv2-out"
+    ardour_run "$scratch/lv2-export.log" PARFELLE_STEP=export PARFELLE_SESSION="$scratch/lv2" \
+        PARFELLE_OUT="$scratch/lv2-out" PARFELLE_SECONDS=3
+    mapfile -t settings < <(awk '/^param / { printf "#%d=%s\n", $2, $3 }' "$scratch/lv2-export.log" |
+        xargs "$python" "$here/../lv2/lv2_check.py" normalised "$parameter_header")
+    "$host" render "$scratch/signal.wav" "$scratch/lv2-host-render.wav" --tempo 120 --tail 0 "${settings[@]}" \
+        > "$scratch/lv2-host-render.log" 2>&1 ||
+        { cat "$scratch/lv2-host-render.log"; echo "FAIL: parfelle-host render"; exit 1; }
+    if "$python" "$here/stage_audio.py" match "$scratch/lv2-host-render.wav" "$scratch/lv2-out/export.wav"; then
+        echo "PASS: Ardour's render through the LV2 plug-in equals parfelle-host's through the VST plug-in"
+    else
+        echo "FAIL: Ardour's LV2 render differs from parfelle-host's"
+        failures=$((failures + 1))
+    fi
+fi
+
+echo "Ardour stage: $((checks - failures)) of $checks checks passed in $((SECONDS - started)) s"
 [ $failures -eq 0 ]

@@ -1,8 +1,9 @@
 -- One step of the Ardour stage, chosen by PARFELLE_STEP:
 --   build:  a new session with a stereo bus holding the test signal and
---           Parfelle, the parameters of PARFELLE_PARAMS ("index=value ..."
---           normalised), a "Dry Level" ramp when PARFELLE_RAMP is "from to
---           seconds"; saved and closed.
+--           Parfelle (the LV2 plug-in of URI PARFELLE_LV2 when set, else the
+--           VST plug-in), the parameters of PARFELLE_PARAMS ("index=value ...",
+--           normalised for VST, in units for LV2), a "Dry Level" ramp when
+--           PARFELLE_RAMP is "from to seconds"; saved and closed.
 --   export: the session loaded again; every parameter printed ("param INDEX
 --           VALUE"); the master bus from 0 to PARFELLE_SECONDS exported as
 --           32-bit float WAV to PARFELLE_OUT.
@@ -30,7 +31,12 @@ if step == "build" then
 	                                        ARDOUR.PresentationInfo.max_order)
 	local bus = routes:front ()
 	local signal = ARDOUR.LuaAPI.new_luaproc (Session, "Parfelle Test Signal")
-	local fx = ARDOUR.LuaAPI.new_plugin (Session, "Parfelle", ARDOUR.PluginType.LXVST, "")
+	local fx
+	if os.getenv ("PARFELLE_LV2") then
+		fx = ARDOUR.LuaAPI.new_plugin (Session, os.getenv ("PARFELLE_LV2"), ARDOUR.PluginType.LV2, "")
+	else
+		fx = ARDOUR.LuaAPI.new_plugin (Session, "Parfelle", ARDOUR.PluginType.LXVST, "")
+	end
 	if signal:isnil () then fail ("no test signal processor") end
 	if fx:isnil () then fail ("Parfelle not found (scan it first)") end
 	bus:add_processor_by_index (signal, 0, nil, true)

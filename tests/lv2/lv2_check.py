@@ -6,6 +6,7 @@ straight from its header (an independent reading of the same rows).
                                              properties and scale points
   lv2_check.py normalised HEADER SYM=UNITS.. parfelle-host --set options giving
                                              the VST plug-in the same stored values
+                                             (SYM a port symbol or #INDEX)
   lv2_check.py same A.wav B.wav              two float WAV files equal exactly
 """
 import math
@@ -105,12 +106,17 @@ def check_ports(header, lv2info):
 def normalised(header, settings):
     """The host value the effect's mapping gives a port value: the same
     double arithmetic, rounded to float as the plug-in rounds it."""
-    rows = {r["symbol"]: (i, r) for i, r in enumerate(read_table(header))}
+    table = read_table(header)
+    rows = {r["symbol"]: (i, r) for i, r in enumerate(table)}
+    rows.update({"#%d" % i: (i, r) for i, r in enumerate(table)})
     out = []
     for setting in settings:
         sym, value = setting.split("=")
         i, r = rows[sym]
         u, lo, hi = f32(float(value)), r["lo"], r["hi"]
+        if u == r["default"]:
+            continue  # the plug-in keeps its default as it is; a VST host sends nothing
+
         n = math.log(u / lo) / math.log(hi / lo) if r["unit"] == "kUnitHertz" else (u - lo) / (hi - lo)
         out += ["--set", "#%d=%.9gn" % (i, f32(n))]
     print("\n".join(out))
