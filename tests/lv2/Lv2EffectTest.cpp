@@ -12,6 +12,7 @@
 
 #include "lv2/Lv2Effect.h"
 #include "plugin/PluginEntry.h"
+#include "tests/effect/AllocationCounter.h"
 #include "tests/effect/EffectRig.h"
 
 // The instance's effect, without the editor (as the effect's own tests make it).
@@ -96,9 +97,11 @@ public:
     }
 
     // Runs stereo input through in blocks of `frames`; returns left then right.
+    // Counts what the instance allocates meanwhile into `allocations`.
     std::vector<float> run(const std::vector<float>& left, const std::vector<float>& right, uint32_t frames)
     {
         std::vector<float> out(left.size() * 2);
+        allocation_counter::start();
         for (size_t done = 0; done < left.size(); done += frames) {
             const uint32_t n = static_cast<uint32_t>(std::min<size_t>(frames, left.size() - done));
             instance->connect(lv2port::kAudioInLeft, const_cast<float*>(left.data() + done));
@@ -106,10 +109,14 @@ public:
             instance->connect(lv2port::kAudioOutLeft, out.data() + done);
             instance->connect(lv2port::kAudioOutRight, out.data() + left.size() + done);
             instance->run(n);
-            clearTransport();  // a position arrives once, as hosts send it on changes
+            // A position arrives once, as hosts send it on changes.
+            reinterpret_cast<LV2_Atom_Sequence*>(transport_.data())->atom.size = sizeof(LV2_Atom_Sequence_Body);
         }
+        allocations += allocation_counter::stop();
         return out;
     }
+
+    long allocations = 0;
 
     float controls[kParfelleParameterCount];
     std::unique_ptr<Lv2Effect> instance;
@@ -245,6 +252,10 @@ TEST(Lv2Effect, PortValuesAreStoredAsTheVstPathStoresThem)
     lv2.controls[kFeedback] = 40.0f;
     lv2.run(input, input, 512);
     EXPECT_EQ(effect.getValue(kFeedback), valueFromNormalised(kParfelleParameters[kFeedback], 0.4f));
+    lv2.position({{LV2_TIME__beatsPerMinute, LV2_ATOM__Float, 90}});
+    lv2.controls[kHostTempo] = 1.0f;
+    lv2.run(input, input, 1);
+    EXPECT_EQ(lv2.allocations, 0) << "run allocates nothing";
 }
 
 TEST(Lv2Effect, EditorGesturesReachTheLinkInUnits)
