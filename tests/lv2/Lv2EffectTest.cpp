@@ -7,7 +7,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <lv2/atom/atom.h>
+#include <lv2/atom/forge.h>
+#include <lv2/atom/util.h>
 #include <lv2/time/time.h>
 
 #include "lv2/Lv2Effect.h"
@@ -29,15 +30,14 @@ public:
     explicit Lv2Rig(bool withMap = true)
     {
         for (int p = 0; p < kParfelleParameterCount; ++p) controls[p] = kParfelleParameters[p].defaultValue;
-        map_.handle = this;
         map_.map = [](LV2_URID_Map_Handle h, const char* uri) { return static_cast<Lv2Rig*>(h)->urid(uri); };
+        lv2_atom_forge_init(&forge_, &map_);
         const LV2_Feature mapFeature{LV2_URID__map, &map_};
-        const LV2_Feature* features[] = {&mapFeature, nullptr};
-        const LV2_Feature* none[] = {nullptr};
-        instance.reset(Lv2Effect::create(kRate, withMap ? features : none));
+        const LV2_Feature* features[] = {withMap ? &mapFeature : nullptr, nullptr};
+        instance.reset(Lv2Effect::create(kRate, features));
         for (uint32_t p = 0; p < kParfelleParameterCount; ++p) instance->connect(p, &controls[p]);
-        clearTransport();
-        instance->connect(lv2port::kTimePosition, transport_.data());
+        position({});
+        instance->connect(lv2port::kTimePosition, transport_);
         instance->activate();
     }
     ~Lv2Rig() { instance->deactivate(); }
@@ -50,50 +50,33 @@ public:
         return static_cast<LV2_URID>(uris_.size());
     }
 
-    void clearTransport()
-    {
-        transport_.assign(512, 0);
-        auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(transport_.data());
-        seq->atom.type = urid(LV2_ATOM__Sequence);
-        seq->atom.size = sizeof(LV2_Atom_Sequence_Body);
-    }
-
-    // One time:Position event; properties as (key, type, 8-byte value) triples.
+    // The next run's transport: one time:Position with these properties, its
+    // last `cut` bytes missing; no event when empty.
     struct Property
     {
         const char* key;
-        const char* type;
+        char type;  // 'f' float, 'd' double, 's' text
         double value;
     };
-    void position(std::vector<Property> props, uint32_t sizeCut = 0)
+    void position(const std::vector<Property>& properties, uint32_t cut = 0)
     {
-        clearTransport();
-        std::vector<uint8_t> body;
-        const auto put32 = [&body](uint32_t v) { body.insert(body.end(), reinterpret_cast<uint8_t*>(&v), reinterpret_cast<uint8_t*>(&v) + 4); };
-        put32(0);
-        put32(urid(LV2_TIME__Position));
-        for (const Property& p : props) {
-            put32(urid(p.key));
-            put32(0);
-            const bool isFloat = std::strcmp(p.type, LV2_ATOM__Float) == 0;
-            put32(isFloat ? 4 : 8);
-            put32(urid(p.type));
-            uint8_t value[8] = {};
-            if (isFloat) {
-                const float f = static_cast<float>(p.value);
-                std::memcpy(value, &f, 4);
-            } else {
-                std::memcpy(value, &p.value, 8);
+        lv2_atom_forge_set_buffer(&forge_, transport_, sizeof transport_);
+        LV2_Atom_Forge_Frame sequence, object;
+        lv2_atom_forge_sequence_head(&forge_, &sequence, 0);
+        if (!properties.empty()) {
+            lv2_atom_forge_frame_time(&forge_, 0);
+            lv2_atom_forge_object(&forge_, &object, 0, urid(LV2_TIME__Position));
+            for (const Property& p : properties) {
+                lv2_atom_forge_key(&forge_, urid(p.key));
+                if (p.type == 'f') lv2_atom_forge_float(&forge_, static_cast<float>(p.value));
+                if (p.type == 'd') lv2_atom_forge_double(&forge_, p.value);
+                if (p.type == 's') lv2_atom_forge_string(&forge_, "120", 3);
             }
-            body.insert(body.end(), value, value + 8);
+            lv2_atom_forge_pop(&forge_, &object);
         }
-        auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(transport_.data());
-        auto* event = reinterpret_cast<LV2_Atom_Event*>(seq + 1);
-        event->time.frames = 0;
-        event->body.type = urid(LV2_ATOM__Object);
-        event->body.size = static_cast<uint32_t>(body.size()) - sizeCut;
-        std::memcpy(event + 1, body.data(), body.size());
-        seq->atom.size = static_cast<uint32_t>(sizeof(LV2_Atom_Sequence_Body) + sizeof(LV2_Atom_Event) + body.size());
+        lv2_atom_forge_pop(&forge_, &sequence);
+        auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(transport_);
+        if (!properties.empty()) lv2_atom_sequence_begin(&seq->body)->body.size -= cut;
     }
 
     // Runs stereo input through in blocks of `frames`; returns left then right.
@@ -110,7 +93,7 @@ public:
             instance->connect(lv2port::kAudioOutRight, out.data() + left.size() + done);
             instance->run(n);
             // A position arrives once, as hosts send it on changes.
-            reinterpret_cast<LV2_Atom_Sequence*>(transport_.data())->atom.size = sizeof(LV2_Atom_Sequence_Body);
+            reinterpret_cast<LV2_Atom_Sequence*>(transport_)->atom.size = sizeof(LV2_Atom_Sequence_Body);
         }
         allocations += allocation_counter::stop();
         return out;
@@ -122,9 +105,10 @@ public:
     std::unique_ptr<Lv2Effect> instance;
 
 private:
-    LV2_URID_Map map_{};
+    LV2_URID_Map map_{this, nullptr};
+    LV2_Atom_Forge forge_;
     std::vector<std::string> uris_;
-    std::vector<uint8_t> transport_;
+    alignas(8) uint8_t transport_[512];
 };
 
 // The VST path: the values that differ from the defaults given as a host
@@ -177,7 +161,7 @@ TEST(Lv2Effect, SoundsAsTheVstPathForTheSameSettings)
             Lv2Rig lv2;
             std::memcpy(lv2.controls, units, sizeof units);
             if (scene.tempo > 0)
-                lv2.position({{LV2_TIME__beatsPerMinute, LV2_ATOM__Float, scene.tempo}, {LV2_TIME__speed, LV2_ATOM__Float, 1}});
+                lv2.position({{LV2_TIME__beatsPerMinute, 'f', scene.tempo}, {LV2_TIME__speed, 'f', 1}});
             const std::vector<float> got = lv2.run(left, right, frames);
             size_t differing = 0;
             for (size_t i = 0; i < got.size(); ++i) differing += std::memcmp(&got[i], &expected[i], 4) != 0;
@@ -196,26 +180,27 @@ TEST(Lv2Effect, TransportPositionsAndTheirFallbacks)
         Lv2Rig lv2;
         lv2.run(silence, silence, 64);
         EXPECT_EQ(lv2.instance->tempo(), 0.0) << "no position yet: no tempo, as a VST host without a timeline";
-        lv2.position({{LV2_TIME__beatsPerMinute, LV2_ATOM__Double, 97.5}, {LV2_TIME__speed, LV2_ATOM__Double, 0}});
+        lv2.position({{LV2_TIME__beatsPerMinute, 'd', 97.5}, {LV2_TIME__speed, 'd', 0}});
         lv2.run(silence, silence, 64);
         EXPECT_EQ(lv2.instance->tempo(), 97.5) << "a stopped transport still gives its tempo";
-        lv2.position({{LV2_TIME__speed, LV2_ATOM__Float, 1}});
+        lv2.position({{LV2_TIME__speed, 'f', 1}});
         lv2.run(silence, silence, 64);
         EXPECT_EQ(lv2.instance->tempo(), 97.5) << "a position without a tempo keeps the last";
-        // Malformed: an object cut short inside its last property, a tempo of
-        // the wrong type, an object of another type, NaN.
-        lv2.position({{LV2_TIME__speed, LV2_ATOM__Float, 1}, {LV2_TIME__beatsPerMinute, LV2_ATOM__Float, 60}}, 6);
-        lv2.run(silence, silence, 64);
-        lv2.position({{LV2_TIME__beatsPerMinute, LV2_ATOM__Sequence, 60}});
-        lv2.run(silence, silence, 64);
-        lv2.position({{LV2_TIME__beatsPerMinute, LV2_ATOM__Float, NAN}});
-        lv2.run(silence, silence, 64);
+        // Malformed: an object cut short inside its last property, a tempo as
+        // text, NaN.
+        for (const auto& [bad, cut] : std::vector<std::pair<std::vector<Lv2Rig::Property>, uint32_t>>{
+                 {{{LV2_TIME__speed, 'f', 1}, {LV2_TIME__beatsPerMinute, 'f', 60}}, 6},
+                 {{{LV2_TIME__beatsPerMinute, 's', 0}}, 0},
+                 {{{LV2_TIME__beatsPerMinute, 'f', NAN}}, 0}}) {
+            lv2.position(bad, cut);
+            lv2.run(silence, silence, 64);
+        }
         EXPECT_EQ(lv2.instance->tempo(), 97.5) << "malformed positions change nothing";
     }
     {
         // Without urid:map (as lv2apply instantiates): no position is ever read.
         Lv2Rig lv2(false);
-        lv2.position({{LV2_TIME__beatsPerMinute, LV2_ATOM__Float, 140}});
+        lv2.position({{LV2_TIME__beatsPerMinute, 'f', 140}});
         lv2.run(silence, silence, 64);
         EXPECT_EQ(lv2.instance->tempo(), 0.0);
     }
@@ -252,7 +237,7 @@ TEST(Lv2Effect, PortValuesAreStoredAsTheVstPathStoresThem)
     lv2.controls[kFeedback] = 40.0f;
     lv2.run(input, input, 512);
     EXPECT_EQ(effect.getValue(kFeedback), valueFromNormalised(kParfelleParameters[kFeedback], 0.4f));
-    lv2.position({{LV2_TIME__beatsPerMinute, LV2_ATOM__Float, 90}});
+    lv2.position({{LV2_TIME__beatsPerMinute, 'f', 90}});
     lv2.controls[kHostTempo] = 1.0f;
     lv2.run(input, input, 1);
     EXPECT_EQ(lv2.allocations, 0) << "run allocates nothing";
