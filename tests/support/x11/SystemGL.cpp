@@ -1,5 +1,7 @@
 #include "support/SystemGL.h"
 
+#include <gtest/gtest.h>
+
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -9,22 +11,16 @@
 namespace support::system_gl {
 
 namespace {
-// One connection with a GLX context stays open for the whole test program,
-// so Mesa keeps its software driver loaded between the tests' contexts. The
-// driver keeps allocations reachable only from its own globals: unloaded
-// whenever its last connection closes, it would have the leak checker blame
-// them on us, and after many loads and unloads the checker's tracer has
-// crashed at exit.
+// One connection with GLX set up stays open for the whole test program, so
+// Mesa keeps its driver loaded between contexts: unloading it with memory
+// still allocated would show in leak checks as leaks of an unknown module.
 void keepDriverLoaded()
 {
     static Display* const keeper = [] {
         Display* display = XOpenDisplay(nullptr);
         if (display) {
             int attributes[] = {GLX_RGBA, None};
-            if (XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), attributes)) {
-                glXCreateContext(display, visual, nullptr, True);
-                XFree(visual);
-            }
+            if (XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), attributes)) XFree(visual);
         }
         return display;
     }();
@@ -33,6 +29,34 @@ void keepDriverLoaded()
 // From the program's start: the window tests' own connections load the
 // driver too.
 const bool driverKept = (keepDriverLoaded(), true);
+
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer, a context as well, made once the tests start and
+// kept until the process ends: Mesa's software driver keeps allocations
+// reachable only from its own globals, and after many loads and unloads
+// the leak check at exit has crashed in its tracer ("Tracer caught signal
+// 11").
+class KeepContext : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        display_ = XOpenDisplay(nullptr);
+        if (!display_) return;
+        int attributes[] = {GLX_RGBA, None};
+        if (XVisualInfo* visual = glXChooseVisual(display_, DefaultScreen(display_), attributes)) {
+            context_ = glXCreateContext(display_, visual, nullptr, True);
+            XFree(visual);
+        }
+    }
+
+private:
+    Display* display_ = nullptr;
+    GLXContext context_ = nullptr;
+};
+
+const auto* const keepContext = ::testing::AddGlobalTestEnvironment(new KeepContext);
+#endif
 }  // namespace
 
 struct Surface
