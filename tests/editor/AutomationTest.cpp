@@ -12,7 +12,7 @@
 
 #include "EditorFixture.h"
 #include "PreferenceSandbox.h"
-#include "TestHostWindow.h"
+#include "support/TestHostWindow.h"
 #include "editor/HaldParfelleView.h"
 #include "gui/Control.h"
 #include "gui/Modifiers.h"
@@ -189,7 +189,7 @@ TEST(Automation, OpenAnswersWhetherTheEditorsWindowExists)
     EXPECT_NE(rig.window(), nullptr);  // the panel is built all the same
     rig.effect().dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
 
-    test_host::HostWindow host;
+    support::HostWindow host;
     ASSERT_TRUE(host.ok());
     EXPECT_EQ(rig.effect().dispatcher(effEditOpen, 0, 0, host.handle(), 0.0f), 1);
     ASSERT_NE(rig.window(), nullptr);
@@ -202,7 +202,7 @@ TEST(Automation, OpenAnswersWhetherTheEditorsWindowExists)
 TEST(Automation, ARealPointerDragOnTheOpenedEditorReachesTheHostInOrder)
 {
     AutomationRig rig;
-    test_host::HostWindow host;
+    support::HostWindow host;
     ASSERT_TRUE(host.ok());
     ASSERT_EQ(rig.effect().dispatcher(effEditOpen, 0, 0, host.handle(), 0.0f), 1);
     const HD::Point centre = rig.knobCentre(kFeedback);

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "EditorFixture.h"
-#include "TestGLContext.h"
 #include "editor/DivuRevu.h"
 #include "editor/Kitt.h"
 #include "editor/PhaseDisc.h"
@@ -23,6 +22,9 @@
 #include "gui/UIFont.h"
 #include "gui/UITexture.h"
 #include "platform/SystemServices.h"
+#include "support/CapturedErrors.h"
+#include "support/System.h"
+#include "support/TestGLContext.h"
 
 using HD::DivuRevu;
 using HD::ZedaViruZovozeze;
@@ -37,9 +39,6 @@ std::string knobProgramText()
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> reportedErrors;
-void collectError(const std::string& text, bool) { reportedErrors.push_back(text); }
-
 class DrawingTest : public ::testing::Test, public EditorFixture
 {
 protected:
@@ -49,8 +48,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(gl.ok()) << gl.error();
-        reportedErrors.clear();
-        previousReporter = platform::setErrorReporter(collectError);
         // What the render thread's overlay pass sets up.
         glViewport(0, 0, kWidth, kHeight);
         glMatrixMode(GL_PROJECTION);
@@ -65,8 +62,6 @@ protected:
         glClearColor(0, 0, 0, 0);
         clear();
     }
-
-    void TearDown() override { platform::setErrorReporter(previousReporter); }
 
     void clear() { glClear(GL_COLOR_BUFFER_BIT); }
 
@@ -94,7 +89,7 @@ protected:
     }
 
     TestGLContext gl{kWidth, kHeight};
-    platform::ErrorReporter previousReporter = nullptr;
+    support::CapturedErrors errors;
 };
 
 void expectPixel(const Pixel& pixel, double r, double g, double b, int tolerance)
@@ -151,12 +146,12 @@ TEST_F(DrawingTest, TheRendererTakesItsProgramFromTheLibrary)
                                size)) {
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes), size), knobProgramText());
         EXPECT_NE(renderer->program(), 0u);
-        EXPECT_TRUE(reportedErrors.empty());
+        EXPECT_TRUE(support::CapturedErrors::texts().empty());
         renderer->releaseResources();
         EXPECT_EQ(renderer->program(), 0u);
     } else {
         EXPECT_EQ(renderer->program(), 0u);
-        EXPECT_EQ(reportedErrors.size(), 1u);
+        EXPECT_EQ(support::CapturedErrors::texts().size(), 1u);
         renderer->draw();
         expectPixel(at(60, 60), 0.0, 0.5, 1.0, 2);
     }
@@ -224,11 +219,7 @@ TEST_F(DrawingTest, ThePointerShowsTheValue)
 // The label goes into the background image, centred under its knob.
 TEST_F(DrawingTest, TheLabelIsCentredUnderTheKnobInItsGrey)
 {
-#ifdef _WIN32
-    HD::UIFont font(11.0f, "Z:\\usr\\share\\wine\\fonts\\tahoma.ttf");
-#else
-    HD::UIFont font(11.0f, "/usr/share/wine/fonts/tahoma.ttf");
-#endif
+    HD::UIFont font(11.0f, support::hostPath("/usr/share/wine/fonts/tahoma.ttf").c_str());
     ASSERT_TRUE(font.loaded()) << "Wine's fonts (fonts-wine) are needed for this test";
     font.preloadGlyphs();
     auto* renderer = new ZedaViruZovozeze(window.get());

@@ -23,7 +23,7 @@ public:
     HaldParfelle effect{nullptr, HaldParfelleView::create};
 };
 
-// The same over a host's window (a test_host::HostWindow's handle, or null).
+// The same over a host's window (a support::HostWindow's handle, or null).
 class HostOwner : public HD::WindowOwner
 {
 public:

@@ -13,9 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "ShownDialog.h"
-#include "TestHostWindow.h"
-#include "WaitUntil.h"
+#include "support/WaitUntil.h"
 #include "PreferenceSandbox.h"
 #include "editor/AboutPanel.h"
 #include "editor/HaldParfelleView.h"
@@ -23,34 +21,33 @@
 #include "effect/HaldParfelle.h"
 #include "gui/Modifiers.h"
 #include "gui/UIWindow.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#endif
+#include "support/ShownDialog.h"
+#include "support/System.h"
+#include "support/TestHostWindow.h"
 
 namespace {
 
 constexpr int kWidth = 770;
 constexpr int kHeight = 315;
-constexpr int kTimeout = test_wait::kEventTimeoutMs;
+constexpr int kTimeout = support::kEventTimeoutMs;
 
 struct Frame
 {
     std::vector<unsigned char> rgba;
     // (x, y) in window units: origin bottom-left, as the frame is stored.
-    test_host::Pixel at(int x, int y) const
+    support::Pixel at(int x, int y) const
     {
         const size_t i = (static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)) * 4;
         return {rgba[i], rgba[i + 1], rgba[i + 2]};
     }
     int brightness(int x, int y) const
     {
-        const test_host::Pixel p = at(x, y);
+        const support::Pixel p = at(x, y);
         return p[0] + p[1] + p[2];
     }
 };
 
-const test_host::Pixel kBackground{51, 51, 0};  // (0.2, 0.2, 0)
+const support::Pixel kBackground{51, 51, 0};  // (0.2, 0.2, 0)
 
 constexpr double kPi = 3.14159265358979323846;
 using test_preferences::kMissing;
@@ -165,7 +162,7 @@ protected:
 
     // Preferences of this test only, made before the editor reads them.
     test_preferences::Sandbox preferences;
-    test_host::HostWindow host;
+    support::HostWindow host;
     HaldParfelle effect{nullptr, HaldParfelleView::create};
 
 private:
@@ -189,7 +186,7 @@ TEST_F(EditorScreen, PanelBackgroundOutlinesAndStatusBand)
     // Inside the frame, away from knobs, text and outline: the panel colour.
     EXPECT_EQ(screen.at(57, 45), kBackground);
     // The status band from y 290: (0.9, 0.9, 0.9, 0.1) over the panel.
-    EXPECT_EQ(screen.at(400, 292), (test_host::Pixel{69, 69, 23}));
+    EXPECT_EQ(screen.at(400, 292), (support::Pixel{69, 69, 23}));
     EXPECT_EQ(screen.at(400, 287), kBackground);
 }
 
@@ -220,7 +217,7 @@ TEST_F(EditorScreen, GroupOutlinesPrefsButtonAndCaption)
     // The Prefs button, (0.3, 0.3, 0.3) at alpha 0.2 over the panel:
     // 0.3 * 0.2 + 0.2 * 0.8 = 0.22 (56.1), blue 0.06 (15.3), away from its label.
     for (const auto& place : {std::array<int, 2>{23, 93}, {97, 117}, {30, 110}}) {
-        const test_host::Pixel p = screen.at(place[0], place[1]);
+        const support::Pixel p = screen.at(place[0], place[1]);
         EXPECT_NEAR(p[0], 56, 2) << place[0] << "," << place[1];
         EXPECT_NEAR(p[1], 56, 2);
         EXPECT_NEAR(p[2], 15, 2);
@@ -344,7 +341,6 @@ int differing(const Frame& a, const Frame& b, int x0, int y0, int x1, int y1)
     return count;
 }
 
-#if defined(_WIN32)
 struct DialogSeen
 {
     bool found = false;
@@ -355,18 +351,17 @@ struct DialogSeen
 
 // The dialog a thread shows, driven as a user would: read the version,
 // click the check box, then OK.
-void driveDialog(DWORD thread, DialogSeen& seen)
+void driveDialog(support::ThreadToken thread, DialogSeen& seen)
 {
-    HWND dialog = shown_dialog::waitFor(thread);
+    void* dialog = support::waitForDialog(thread);
     if (!dialog) return;
     seen.found = true;
-    seen.version = shown_dialog::textOf(dialog, 106);
-    SendMessageA(GetDlgItem(dialog, 110), BM_CLICK, 0, 0);
+    seen.version = support::dialogText(dialog, 106);
+    support::clickDialogButton(dialog, 110);
     seen.flagAfter = HD::floatingTooltipEnabled();
     seen.storedAfter = storedTooltip();
-    SendMessageA(GetDlgItem(dialog, 1), BM_CLICK, 0, 0);
+    support::clickDialogButton(dialog, 1);
 }
-#endif
 
 }  // namespace
 
@@ -389,34 +384,36 @@ TEST_F(EditorScreen, PrefsDialogShowsTheVersionAndItsCheckBoxHidesTheTooltip)
     const Frame tooltip = frameAfter(30);
     EXPECT_EQ(differing(plain, tooltip, x0, y0, x1, y1), (x1 - x0) * (y1 - y0)) << "the tooltip shows";
 
-#if defined(_WIN32)
-    DialogSeen seen;
-    const DWORD me = GetCurrentThreadId();
-    std::thread driver([&] { driveDialog(me, seen); });
-    click(HD::Point{60, 105});  // "Prefs": modal until the driver's OK
-    driver.join();
-    ASSERT_TRUE(seen.found) << "no dialog appeared";
-    EXPECT_EQ(seen.version, "2.0.2");
-    EXPECT_FALSE(seen.flagAfter);
-    EXPECT_EQ(seen.storedAfter, 0);
-#else
-    using about::AboutPanel;
-    click(HD::Point{60, 105});  // "Prefs"
-    const Frame open = frame();
-    // The version's text on the panel's body.
-    const HD::BoundingBox version = AboutPanel::controlBox(106);
-    const test_host::Pixel body = open.at(static_cast<int>(version.maxX) - 2, static_cast<int>(version.minY) + 1);
-    int text = 0;
-    for (int y = static_cast<int>(version.minY); y < static_cast<int>(version.maxY); ++y)
-        for (int x = static_cast<int>(version.minX); x < static_cast<int>(version.maxX); ++x) text += open.at(x, y) != body;
-    EXPECT_GT(text, 20) << "the version text";
-    const HD::BoundingBox check = AboutPanel::controlBox(110);
-    click(HD::Point{check.centreX(), check.centreY()});
-    EXPECT_FALSE(HD::floatingTooltipEnabled());
-    EXPECT_EQ(storedTooltip(), 0);
-    const HD::BoundingBox ok = AboutPanel::controlBox(1);
-    click(HD::Point{ok.centreX(), ok.centreY()});
-#endif
+    if (support::onWindows()) {
+        // The system's dialog box.
+        DialogSeen seen;
+        const support::ThreadToken me = support::currentThread();
+        std::thread driver([&] { driveDialog(me, seen); });
+        click(HD::Point{60, 105});  // "Prefs": modal until the driver's OK
+        driver.join();
+        ASSERT_TRUE(seen.found) << "no dialog appeared";
+        EXPECT_EQ(seen.version, "2.0.2");
+        EXPECT_FALSE(seen.flagAfter);
+        EXPECT_EQ(seen.storedAfter, 0);
+    } else {
+        // The panel drawn over the editor.
+        using about::AboutPanel;
+        click(HD::Point{60, 105});  // "Prefs"
+        const Frame open = frame();
+        // The version's text on the panel's body.
+        const HD::BoundingBox version = AboutPanel::controlBox(106);
+        const support::Pixel body = open.at(static_cast<int>(version.maxX) - 2, static_cast<int>(version.minY) + 1);
+        int text = 0;
+        for (int y = static_cast<int>(version.minY); y < static_cast<int>(version.maxY); ++y)
+            for (int x = static_cast<int>(version.minX); x < static_cast<int>(version.maxX); ++x) text += open.at(x, y) != body;
+        EXPECT_GT(text, 20) << "the version text";
+        const HD::BoundingBox check = AboutPanel::controlBox(110);
+        click(HD::Point{check.centreX(), check.centreY()});
+        EXPECT_FALSE(HD::floatingTooltipEnabled());
+        EXPECT_EQ(storedTooltip(), 0);
+        const HD::BoundingBox ok = AboutPanel::controlBox(1);
+        click(HD::Point{ok.centreX(), ok.centreY()});
+    }
     EXPECT_FALSE(HD::floatingTooltipEnabled());
     // Fading out from the next frame (11 % a frame), gone after 50.
     EXPECT_EQ(differing(tooltip, frame(), x0, y0, x1, y1), (x1 - x0) * (y1 - y0)) << "fading";
@@ -436,7 +433,7 @@ Glow glowAround(const Frame& screen, int centre)
     for (int y = 195; y < 226; ++y)
         for (int x = centre - 6; x <= centre + 6; ++x) {
             if (x < 20 || x >= 750) continue;
-            const test_host::Pixel p = screen.at(x, y);
+            const support::Pixel p = screen.at(x, y);
             glow.red += p[0];
             glow.green += p[1];
         }
@@ -450,7 +447,7 @@ Glow glowAround(const Frame& screen, int centre)
 // g = 1 - 0.8 min(10 e, 1), e the distance to the nearer end of the line.
 // The wing is 20 long behind the direction of travel, 10 ahead; there the
 // disc image is white.
-test_host::Pixel newestBlob(double position, bool forward, int& x)
+support::Pixel newestBlob(double position, bool forward, int& x)
 {
     const double centre = 20.0 + 730.0 * position;
     x = static_cast<int>(std::lround(centre - 0.5));
@@ -462,7 +459,7 @@ test_host::Pixel newestBlob(double position, bool forward, int& x)
     const double alpha = 0.5 * (1.0 - f);
     const double blob[3] = {(1.0 - f) + 0.6 * f, (1.0 - f) * g, (1.0 - f) * g + 0.6 * f};
     const double panel[3] = {0.2, 0.2, 0.0};
-    test_host::Pixel expected{};
+    support::Pixel expected{};
     for (int c = 0; c < 3; ++c) expected[static_cast<size_t>(c)] = static_cast<int>(std::lround(255.0 * (panel[c] + blob[c] * alpha)));
     return expected;
 }
@@ -502,8 +499,8 @@ TEST_F(EditorScreen, ScannerFollowsTheSweepWhiteAtTheEndsRedInside)
         const bool forward = (drawn.state.sweepDirection & 0xFFu) == 1u;
         EXPECT_TRUE(forward) << "the first sweep runs forward";
         int x = 0;
-        const test_host::Pixel expected = newestBlob(position, forward, x);
-        const test_host::Pixel seen = screen.at(x, 205);
+        const support::Pixel expected = newestBlob(position, forward, x);
+        const support::Pixel seen = screen.at(x, 205);
         for (size_t c = 0; c < 3; ++c)
             EXPECT_NEAR(seen[c], expected[c], 2) << "channel " << c << " at x " << x << ", sweep at " << position;
         EXPECT_EQ(screen.at(x + 12, 205), kBackground) << "ahead of the blob";
@@ -526,7 +523,7 @@ DiscPixels discAt(const Frame& screen, int cx, int cy)
     DiscPixels disc;
     for (int y = cy - 15; y < cy + 15; ++y)
         for (int x = cx - 15; x < cx + 15; ++x) {
-            const test_host::Pixel p = screen.at(x, y);
+            const support::Pixel p = screen.at(x, y);
             const int lift = std::abs(p[0] - kBackground[0]) + std::abs(p[1] - kBackground[1]) + std::abs(p[2]);
             if (lift <= 15) continue;
             ++disc.lit;
@@ -591,7 +588,7 @@ TEST_F(EditorScreen, WaveformShowsTheEnvelopeOfALoudInput)
     const int away = now < 385 ? 600 : 150;
     const Frame loud = frameAfter(21);
     for (const int y : {185, 235}) {
-        const test_host::Pixel p = loud.at(away, y);
+        const support::Pixel p = loud.at(away, y);
         EXPECT_NEAR(p[0], 89, 2) << "y " << y;
         EXPECT_NEAR(p[1], 89, 2) << "y " << y;
         EXPECT_NEAR(p[2], 64, 2) << "y " << y;

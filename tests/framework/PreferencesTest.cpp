@@ -10,13 +10,7 @@
 
 #include "framework/CFString.h"
 #include "framework/Preferences.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include "support/Preferences.h"
 
 namespace {
 
@@ -27,41 +21,15 @@ std::string freshName(const char* stem)
     return std::string(stem) + " " + std::to_string(ticks);
 }
 
-#if defined(_WIN32)
 void writeRaw(const std::string& name, const std::string& text)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kPreferencesKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
+    ASSERT_TRUE(support::writeRawPreference(name, text)) << name;
 }
-#else
-std::string configFolder;
-
-void writeRaw(const std::string& name, const std::string& text)
-{
-    const std::string path = configFolder + "/" + kPreferencesKey + ".conf";
-    FILE* file = std::fopen(path.c_str(), "ab");
-    ASSERT_NE(file, nullptr);
-    std::fprintf(file, "%s=%s\n", name.c_str(), text.c_str());
-    std::fclose(file);
-}
-#endif
 
 class PreferencesTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-#if !defined(_WIN32)
-        char pattern[] = "/tmp/parfelle-prefs-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        configFolder = std::string(pattern) + "/config";  // not there yet: the write creates it
-        setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
-#endif
-    }
+    void SetUp() override { ASSERT_TRUE(store_.ok()); }
 
     int32_t read(const std::string& name, int32_t fallback)
     {
@@ -79,6 +47,9 @@ protected:
         writePreference(string, value);
         CFRelease(string);
     }
+
+private:
+    support::PreferenceFolder store_;
 };
 
 }  // namespace
@@ -112,7 +83,7 @@ TEST_F(PreferencesTest, MalformedValuesReadAsTheDefault)
     const std::string text = freshName("GUI scale");
     writeRaw(text, "one hundred and fifty");  // text longer than 4 bytes
     EXPECT_EQ(read(text, 100), 100);
-#if !defined(_WIN32)
+    if (!support::preferencesAreText()) return;
     const std::string huge = freshName("huge");
     writeRaw(huge, "99999999999");
     EXPECT_EQ(read(huge, 5), 5);
@@ -123,5 +94,4 @@ TEST_F(PreferencesTest, MalformedValuesReadAsTheDefault)
     const std::string after = freshName("after");
     write(after, 42);
     EXPECT_EQ(read(after, 0), 42);  // a damaged line does not spoil the rest
-#endif
 }

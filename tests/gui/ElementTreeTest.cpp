@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "TestGLContext.h"
+#include "support/TestGLContext.h"
 #include "ToolkitRig.h"
 #include "gui/Button.h"
 #include "gui/Group.h"

@@ -14,11 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "TestGLContext.h"
+#include "support/TestGLContext.h"
 #include "ToolkitRig.h"
 #include "gui/StaticText.h"
 #include "gui/UIFont.h"
 #include "platform/SystemServices.h"
+#include "support/CapturedErrors.h"
+#include "support/System.h"
 
 using HD::GlyphQuad;
 using HD::StaticText;
@@ -42,17 +44,7 @@ public:
     ~ScopedEnvironment() { set(had_ ? old_.c_str() : nullptr); }
 
 private:
-    void set(const char* value)
-    {
-#ifdef _WIN32
-        _putenv_s(name_.c_str(), value ? value : "");  // empty removes it
-#else
-        if (value)
-            setenv(name_.c_str(), value, 1);
-        else
-            unsetenv(name_.c_str());
-#endif
-    }
+    void set(const char* value) { support::setEnvironment(name_, value); }
     std::string name_;
     bool had_ = false;
     std::string old_;
@@ -63,30 +55,7 @@ using rig::kWineFontFolderParent;
 using rig::kWineTahoma;
 using rig::readable;
 
-// Messages the toolkit shows the user, caught instead of shown.
-struct CapturedErrors
-{
-    static void report(const std::string& text, bool warningIcon)
-    {
-        texts.push_back(text);
-        icons.push_back(warningIcon);
-    }
-    CapturedErrors()
-    {
-        texts.clear();
-        icons.clear();
-        previous_ = platform::setErrorReporter(&report);
-    }
-    ~CapturedErrors() { platform::setErrorReporter(previous_); }
-
-    static std::vector<std::string> texts;
-    static std::vector<bool> icons;
-
-private:
-    platform::ErrorReporter previous_;
-};
-std::vector<std::string> CapturedErrors::texts;
-std::vector<bool> CapturedErrors::icons;
+using support::CapturedErrors;
 
 // FreeType on its own, at the doubled size with unhinted outlines: an
 // independent source for what each glyph should look like and measure.
@@ -192,9 +161,10 @@ TEST(SystemFontTest, WithoutAWindowsDirectory)
 {
     ScopedEnvironment windir("WINDIR", nullptr);
     const std::string path = platform::systemFontPath();
-#ifdef _WIN32
-    EXPECT_EQ(path, "c:\\windows\\fonts\\tahoma.ttf");
-#else
+    if (support::onWindows()) {
+        EXPECT_EQ(path, "c:\\windows\\fonts\\tahoma.ttf");
+        return;
+    }
     // Fontconfig's choice: Tahoma when Wine's fonts are installed, else a sans face.
     ASSERT_FALSE(path.empty());
     ASSERT_TRUE(readable(path)) << path;
@@ -207,7 +177,6 @@ TEST(SystemFontTest, WithoutAWindowsDirectory)
         EXPECT_EQ(family, "Tahoma") << path;
     else
         EXPECT_FALSE(family.empty()) << path;
-#endif
 }
 
 TEST(FontTest, AMissingFontFileIsReportedOnceAndDrawsNothing)
@@ -215,9 +184,9 @@ TEST(FontTest, AMissingFontFileIsReportedOnceAndDrawsNothing)
     CapturedErrors errors;
     ScopedEnvironment windir("WINDIR", "nowhere-at-all");
     UIFont font(14.0f);
-    ASSERT_EQ(CapturedErrors::texts.size(), 1u);
-    EXPECT_EQ(CapturedErrors::texts[0], "Unable to locate the required font file 'nowhere-at-all\\fonts\\tahoma.ttf'");
-    EXPECT_FALSE(CapturedErrors::icons[0]) << "a plain box, no icon";
+    ASSERT_EQ(CapturedErrors::texts().size(), 1u);
+    EXPECT_EQ(CapturedErrors::texts()[0], "Unable to locate the required font file 'nowhere-at-all\\fonts\\tahoma.ttf'");
+    EXPECT_FALSE(CapturedErrors::icons()[0]) << "a plain box, no icon";
 
     EXPECT_FALSE(font.loaded());
     EXPECT_EQ(font.lineHeight(), 0.0f);
@@ -236,7 +205,7 @@ TEST(FontTest, AMissingFontFileIsReportedOnceAndDrawsNothing)
     // A path given outright fails quietly: the caller chose it.
     UIFont given(14.0f, "no-such-font-file.ttf");
     EXPECT_FALSE(given.loaded());
-    EXPECT_EQ(CapturedErrors::texts.size(), 1u);
+    EXPECT_EQ(CapturedErrors::texts().size(), 1u);
 }
 
 TEST(FontTest, TheFontFromAWindowsDirectory)
@@ -244,17 +213,16 @@ TEST(FontTest, TheFontFromAWindowsDirectory)
     ASSERT_TRUE(readable(kWineTahoma)) << "Wine's fonts (fonts-wine) are needed for this test";
     CapturedErrors errors;
     ScopedEnvironment windir("WINDIR", kWineFontFolderParent);
-#ifndef _WIN32
-    // Linux follows the Windows rule literally: a backslash path is no file here.
-    UIFont linuxFont(14.0f);
-    EXPECT_FALSE(linuxFont.loaded());
-    EXPECT_EQ(CapturedErrors::texts.size(), 1u);
-#else
     UIFont font(14.0f);
-    EXPECT_TRUE(font.loaded());
-    EXPECT_TRUE(CapturedErrors::texts.empty());
-    EXPECT_GT(font.lineHeight(), 0.0f);
-#endif
+    if (support::onWindows()) {
+        EXPECT_TRUE(font.loaded());
+        EXPECT_TRUE(CapturedErrors::texts().empty());
+        EXPECT_GT(font.lineHeight(), 0.0f);
+    } else {
+        // Linux follows the Windows rule literally: a backslash path is no file here.
+        EXPECT_FALSE(font.loaded());
+        EXPECT_EQ(CapturedErrors::texts().size(), 1u);
+    }
 }
 
 // The metrics the panel's layout was designed with are the texture-font

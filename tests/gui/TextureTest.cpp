@@ -12,14 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "TestGLContext.h"
+#include "support/TestGLContext.h"
 #include "gui/GL.h"
 #include "gui/UITexture.h"
 #include "platform/SystemServices.h"
+#include "support/CapturedErrors.h"
+#include "support/System.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace {
 
@@ -126,18 +125,8 @@ std::vector<unsigned char> storedDisc()
 }
 
 // showError's messages, instead of message boxes.
-std::vector<std::string> reported;
-void recordError(const std::string& text, bool warningIcon)
-{
-    reported.push_back(std::string(warningIcon ? "warning: " : "plain: ") + text);
-}
-
-struct ReportedErrors
-{
-    ReportedErrors() : previous(platform::setErrorReporter(recordError)) { reported.clear(); }
-    ~ReportedErrors() { platform::setErrorReporter(previous); }
-    platform::ErrorReporter previous;
-};
+using ReportedErrors = support::CapturedErrors;
+bool nothingReported() { return ReportedErrors::empty(); }
 
 GLint textureLevelParameter(GLenum name)
 {
@@ -248,7 +237,7 @@ TEST_F(TextureFixture, TheDiscBecomesAnRgbTextureWithLinearFilteringAndClampedEd
     HD::UITexture texture(kDiscId);
     HD::loadTexture(texture);
     ASSERT_NE(texture.textureName, 0u);
-    EXPECT_TRUE(reported.empty());
+    EXPECT_TRUE(nothingReported());
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     glBindTexture(GL_TEXTURE_2D, texture.textureName);
@@ -376,7 +365,7 @@ TEST_F(TextureFixture, ImagesThatAreNotEightBitRgbOrRgbaWithPowerOfTwoSidesAreRe
         EXPECT_FALSE(HD::loadTextureFromPng(texture, png.data(), png.size()));
         EXPECT_EQ(texture.textureName, 0u);
     }
-    EXPECT_TRUE(reported.empty());
+    EXPECT_TRUE(nothingReported());
 
     // The same maker's 8-bit RGB and RGBA images of power-of-two sides, one
     // of them interlaced, all pass: what was refused was refused for its kind.
@@ -411,7 +400,7 @@ TEST_F(TextureFixture, StreamsThatEndEarlyGiveNoTexture)
     HD::UITexture texture(0);
     EXPECT_FALSE(HD::loadTextureFromPng(texture, png.data(), png.size() / 2));
     EXPECT_EQ(texture.textureName, 0u);
-    EXPECT_TRUE(reported.empty());
+    EXPECT_TRUE(nothingReported());
 }
 
 TEST_F(TextureFixture, DamagedStreamsGiveNoTexture)
@@ -437,22 +426,18 @@ TEST_F(TextureFixture, AMissingResourceShowsTheSystemsTextWithAWarningIcon)
     HD::UITexture texture(999);
     HD::loadTexture(texture);
     EXPECT_EQ(texture.textureName, 0u);
-    ASSERT_EQ(reported.size(), 1u);
-    const std::string& message = reported[0];
-    EXPECT_EQ(message.rfind("warning: ", 0), 0u) << message;
-#ifdef _WIN32
-    // The text Windows has for "no such resource name".
-    char expected[300] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   ERROR_RESOURCE_NAME_NOT_FOUND, 0, expected, sizeof expected, nullptr);
-    std::string text = expected;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
-    ASSERT_FALSE(text.empty());
-    EXPECT_EQ(message, "warning: " + text);
-#else
-    EXPECT_NE(message.find("257"), std::string::npos) << message;
-    EXPECT_NE(message.find("999"), std::string::npos) << message;
-#endif
+    ASSERT_EQ(ReportedErrors::texts().size(), 1u);
+    const std::string& message = ReportedErrors::texts()[0];
+    EXPECT_TRUE(ReportedErrors::icons()[0]) << "a warning: " << message;
+    if (support::onWindows()) {
+        // The text Windows has for "no such resource name".
+        const std::string text = support::missingResourceText();
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(message, text);
+    } else {
+        EXPECT_NE(message.find("257"), std::string::npos) << message;
+        EXPECT_NE(message.find("999"), std::string::npos) << message;
+    }
 }
 
 TEST_F(TextureFixture, ReleasingTwiceDeletesOnlyOnce)

@@ -12,20 +12,18 @@
 #include "framework/HaldEditor.h"
 #include "gui/UIFont.h"
 #include "gui/UIWindow.h"
+#include "support/System.h"
 
 namespace rig {
 
-#ifdef _WIN32
-// Wine maps Z: to /.
-inline const char* const kWineFontFolderParent = "Z:\\usr\\share\\wine";
-inline const char* const kWineTahoma = "Z:\\usr\\share\\wine\\fonts\\tahoma.ttf";
+// Wine's fonts (package fonts-wine); the Windows targets reach them through Z:.
+inline const std::string kWineFontFolderParentPath = support::hostPath("/usr/share/wine");
+inline const std::string kWineTahomaPath = support::hostPath("/usr/share/wine/fonts/tahoma.ttf");
 // A face with kerning pairs (Wine's Tahoma has none), when the machine has it.
-inline const char* const kKerningFace = "Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSans.ttf";
-#else
-inline const char* const kWineFontFolderParent = "/usr/share/wine";
-inline const char* const kWineTahoma = "/usr/share/wine/fonts/tahoma.ttf";
-inline const char* const kKerningFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-#endif
+inline const std::string kKerningFacePath = support::hostPath("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+inline const char* const kWineFontFolderParent = kWineFontFolderParentPath.c_str();
+inline const char* const kWineTahoma = kWineTahomaPath.c_str();
+inline const char* const kKerningFace = kKerningFacePath.c_str();
 
 inline bool readable(const std::string& path)
 {

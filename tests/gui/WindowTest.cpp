@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "GestureRig.h"
-#include "WaitUntil.h"
+#include "support/WaitUntil.h"
 #include "gui/Modifiers.h"
 #include "gui/StaticText.h"
 #include "gui/UIFont.h"
@@ -942,7 +942,7 @@ TEST(SystemServices, ErrorMessagesGoToTheReporterWhileOneIsSet)
 int modifiersSettlingOn(int expected)
 {
     int now = 0;
-    test_wait::waitUntil([&] { return (now = platform::pollModifiers()) == expected; });
+    support::waitUntil([&] { return (now = platform::pollModifiers()) == expected; });
     return now;
 }
 
@@ -1000,7 +1000,7 @@ TEST(SystemServices, AWebPageOpensThroughXdgOpenWithoutWaitingForIt)
     std::fclose(std::fopen((dir + "/go").c_str(), "w"));
 
     std::string opened;
-    test_wait::waitUntil([&] {
+    support::waitUntil([&] {
         if (std::FILE* in = std::fopen((dir + "/opened").c_str(), "r")) {
             char line[256] = {};
             if (std::fgets(line, sizeof line, in)) opened = line;

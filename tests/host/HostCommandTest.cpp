@@ -9,10 +9,6 @@
 #include "HostTestSupport.h"
 #include "tools/HostCommand.h"
 
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#endif
-
 using namespace host;
 using namespace host_test;
 
@@ -125,70 +121,3 @@ TEST(HostCommandLine, BenchPrintsFactorsAndRatios)
     EXPECT_TRUE(contains(result.out, "  silence: 0.5 s of audio in ")) << result.out;
     EXPECT_TRUE(contains(result.out, "Against Parfelle")) << result.out;
 }
-
-#if defined(PARFELLE_HOST_EXE)
-namespace {
-// Runs the built executable with arguments (each quoted), output to a file.
-int runExecutable(const std::string& arguments, const std::string& outputPath)
-{
-    const std::string command = "\"" + std::string(PARFELLE_HOST_EXE) + "\" " + arguments + " >" + outputPath + " 2>&1";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-}  // namespace
-
-TEST(HostExecutable, ExitCodesAndTheDefaultPlugin)
-{
-    ScratchFile log("exe.log");
-    ScratchFile out("exe.flac");
-    // No plug-in named: the Parfelle build beside the executable.
-    EXPECT_EQ(runExecutable("render '" + out.path() + "' --set 'Delay Time=0.75' --tail 1", log.path()), 0);
-    AudioData data;
-    std::string error;
-    ASSERT_TRUE(readAudioFile(out.path(), data, error)) << error;
-    EXPECT_EQ(data.frames(), 7 * 44100);
-    EXPECT_EQ(data.channels, 2);
-
-    EXPECT_EQ(runExecutable("info host-test-absent.so", log.path()), 1);
-    EXPECT_EQ(runExecutable("render", log.path()), 2);
-    EXPECT_EQ(runExecutable("render '" + out.path() + "' --set 'Nothing=1'", log.path()), 1);
-}
-
-// What --verbose shows a user turning a knob of the editor: the executable on
-// the test's X server, and a real pointer drag (xdotool) up "Feedback" from
-// its default 70 % by 10 and then 20 pixels.
-TEST(HostExecutable, EditorVerboseLogsAKnobDragAsOneEdit)
-{
-    ScratchFile log("editor-verbose.log");
-    ScratchFile shot("editor-verbose.png");
-    const std::string command = "( \"" + std::string(PARFELLE_HOST_EXE) + "\" editor --verbose --screenshot '" +
-                                shot.path() + "' --after 4 >" + log.path() +
-                                " 2>&1 & xdotool search --sync --name '^Parfelle$' sleep 1.5"
-                                " mousemove --window %1 79 278 mousedown 1 mousemove --window %1 79 268"
-                                " mousemove --window %1 79 258 mouseup 1; wait ) >/dev/null 2>&1";
-    const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    std::FILE* file = std::fopen(log.path().c_str(), "r");
-    ASSERT_NE(file, nullptr);
-    std::string text;
-    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
-    std::fclose(file);
-
-    const size_t begin = text.find("plug-in request: audioMasterBeginEdit (index 1, value 0)\n");
-    const size_t first = text.find("plug-in request: audioMasterAutomate (index 1, value 0.75)\n");
-    const size_t last = text.find("plug-in request: audioMasterAutomate (index 1, value 0.8)\n");
-    const size_t end = text.find("plug-in request: audioMasterEndEdit (index 1, value 0)\n");
-    const size_t refresh = text.find("plug-in request: audioMasterUpdateDisplay", end == std::string::npos ? 0 : end);
-    ASSERT_NE(begin, std::string::npos) << text;
-    ASSERT_NE(last, std::string::npos) << text;
-    ASSERT_NE(end, std::string::npos) << text;
-    // The first move may come merged with the second; the order may not change.
-    if (first != std::string::npos) {
-        EXPECT_LT(first, last) << text;
-    }
-    EXPECT_LT(begin, last) << text;
-    EXPECT_LT(last, end) << text;
-    EXPECT_NE(refresh, std::string::npos) << text;
-    EXPECT_EQ(text.find("audioMasterBeginEdit", last), std::string::npos) << "one edit only\n" << text;
-}
-#endif

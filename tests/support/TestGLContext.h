@@ -1,9 +1,11 @@
 // An OpenGL context for tests: current on the constructing thread, drawing
 // offscreen into an RGBA framebuffer object of the given size (with a depth
 // buffer), so GUI code can draw and the test can read back what it drew.
+// Or, given a parent window, a visible child of it drawn to directly, as the
+// editor's render thread draws its own.
 //
-// Linux: GLX on $DISPLAY (Xvfb with Mesa); Windows: WGL on a hidden window.
-// GLEW is initialised in the context, as the render thread does.
+// Linux: GLX on $DISPLAY (Xvfb with Mesa); Windows: WGL. GLEW is
+// initialised in the offscreen context, as the render thread does.
 #pragma once
 
 #include <array>
@@ -14,6 +16,7 @@ class TestGLContext
 {
 public:
     explicit TestGLContext(int width, int height);
+    TestGLContext(void* parent, int left, int top, int width, int height);
     ~TestGLContext();
     TestGLContext(const TestGLContext&) = delete;
     TestGLContext& operator=(const TestGLContext&) = delete;
@@ -33,6 +36,9 @@ public:
 
     // Makes the context current again on the calling thread.
     void makeCurrent();
+
+    // The child window: cleared to a colour and shown.
+    void fill(float r, float g, float b);
 
     struct Impl;
 

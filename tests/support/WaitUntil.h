@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-namespace test_wait {
+namespace support {
 
 // Generous: a loaded two-core machine under ThreadSanitizer runs the render
 // thread about ten times slower than an idle one.
@@ -24,4 +24,4 @@ bool waitUntil(Done done, int timeoutMs = kEventTimeoutMs)
     return true;
 }
 
-}  // namespace test_wait
+}  // namespace support
