@@ -16,17 +16,12 @@
 // Parameters: "Mode" (a list: Alpha, Beta, Gamma), "Gain" (10 dB down to -10 dB
 // as the value rises), "Resonanc" (a name cut short, as plug-ins do), and two
 // called "Twin". Three programs, named only through effGetProgramName.
+// PROBE_EXPORT, the system's way of exporting a function, comes from CMake.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "plugin/VstInterface.h"
-
-#if defined(_WIN32)
-#define PROBE_EXPORT extern "C" __declspec(dllexport)
-#else
-#define PROBE_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
 
 #if PROBE_VARIANT == 1
 
