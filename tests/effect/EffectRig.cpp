@@ -2,29 +2,6 @@
 
 #include <random>
 
-namespace {
-
-TestHost* activeHost = nullptr;
-
-intptr_t VST_CALLBACK testHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float)
-{
-    if (!activeHost) return 0;
-    switch (opcode) {
-    case audioMasterVersion: return 2400;
-    case audioMasterGetTime:
-        ++activeHost->timeRequests;
-        return activeHost->giveTime ? reinterpret_cast<intptr_t>(&activeHost->time) : 0;
-    case audioMasterUpdateDisplay: ++activeHost->updateDisplays; return 1;
-    default: return 0;
-    }
-}
-
-}  // namespace
-
-EffectRig::EffectRig() : effect((activeHost = &host, testHost)) {}
-
-EffectRig::~EffectRig() { activeHost = nullptr; }
-
 void EffectRig::makeTransparent()
 {
     effect.setValue(kFeedback, 0.0f);

@@ -1,25 +1,17 @@
-// An effect driven as a host drives it, with a host callback whose answers
-// the test sets (tempo) and whose requests it records (updateDisplay).
+// An effect driven as a host drives it, under a recording host whose answers
+// the test sets (tempo) and whose requests it records (refreshes).
 #pragma once
 
 #include <vector>
 
 #include "effect/CParfelleKernel.h"
 #include "effect/HaldParfelle.h"
-
-struct TestHost
-{
-    bool giveTime = false;
-    VstTimeInfo time{};
-    int updateDisplays = 0;
-    int timeRequests = 0;
-};
+#include "tests/effect/RecordingHost.h"
 
 class EffectRig
 {
 public:
-    EffectRig();
-    ~EffectRig();
+    EffectRig() : effect(RecordingHost::callback) {}
 
     // Settings under which the echo path passes the delayed sample unchanged:
     // no feedback, no dry signal, full effect level, no drive, hard clip at
@@ -43,7 +35,7 @@ public:
         return state;
     }
 
-    TestHost host;
+    RecordingHost host;  // made before the effect, which asks it things at once
     HaldParfelle effect;
 };
 

@@ -282,7 +282,7 @@ TEST(Kernel, ReSyncRestartsBothChannelsTogether)
     rig.run(noise(1234, 0.5f, 4), {100});
     EXPECT_EQ(rig.kernel(0).position(), 766);  // 1000 back to 766
     rig.effect.setParameter(kResync, 1.0f);
-    const int before = rig.host.updateDisplays;
+    const int before = rig.host.updateDisplays();
     std::vector<float> l(64), r(64), ol(64), orr(64);
     rig.block(l.data(), r.data(), ol.data(), orr.data(), 64);
     for (int channel : {0, 1}) {
@@ -291,9 +291,9 @@ TEST(Kernel, ReSyncRestartsBothChannelsTogether)
     }
     EXPECT_EQ(rig.effect.getValue(kResync), 0.0f);
     EXPECT_EQ(rig.effect.getParameter(kResync), 0.0f);
-    EXPECT_EQ(rig.host.updateDisplays, before + 1);
+    EXPECT_EQ(rig.host.updateDisplays(), before + 1);
     rig.block(l.data(), r.data(), ol.data(), orr.data(), 64);
-    EXPECT_EQ(rig.host.updateDisplays, before + 1);  // once only
+    EXPECT_EQ(rig.host.updateDisplays(), before + 1);  // once only
 }
 
 TEST(Kernel, BadSamplesDoNotPoisonTheLine)

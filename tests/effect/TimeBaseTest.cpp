@@ -167,19 +167,19 @@ TEST(TimeBase, TriggersResetThemselvesAndAskTheHostToRefresh)
     runFrames(rig, 30000);
     EXPECT_GT(rig.display().lfoPhase, 0.0f);
     rig.effect.setParameter(kLfoResync, 1.0f);
-    EXPECT_EQ(rig.host.updateDisplays, 0);
+    EXPECT_EQ(rig.host.updateDisplays(), 0);
     runFrames(rig, 512);
     EXPECT_EQ(rig.display().lfoPhase, 0.0f);  // the phase does not advance in that block
     EXPECT_EQ(rig.effect.getParameter(kLfoResync), 0.0f);
-    EXPECT_EQ(rig.host.updateDisplays, 1);
+    EXPECT_EQ(rig.host.updateDisplays(), 1);
     runFrames(rig, 512);
     EXPECT_GT(rig.display().lfoPhase, 0.0f);
-    EXPECT_EQ(rig.host.updateDisplays, 1);
+    EXPECT_EQ(rig.host.updateDisplays(), 1);
 
     rig.effect.setParameter(kResync, 0.5f);
     rig.effect.setParameter(kLfoResync, 1.0f);
     runFrames(rig, 100);
-    EXPECT_EQ(rig.host.updateDisplays, 3);
+    EXPECT_EQ(rig.host.updateDisplays(), 3);
     EXPECT_EQ(rig.kernel(0).position(), 100);
 }
 
