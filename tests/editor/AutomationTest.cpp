@@ -66,87 +66,98 @@ struct AutomationRig
         return {std::floor(box.centreX()), std::floor(box.centreY())};
     }
 
-    // Press, move through the pixel rows given (window units y up turned
-    // into the platform's rows from the top), release at the last.
-    void gesture(HD::Point at, int modifiers, std::vector<float> ys = {})
+    // What the user does after the press: the pointer's height in window
+    // units above the press, and the keys held.
+    struct Step
+    {
+        HD::DragEvent event;
+        float up;
+        int modifiers;
+    };
+
+    // Press at `at` (window units, y up) and go through the steps, the last a
+    // release; the platform reports rows from the top.
+    void gesture(HD::Point at, int modifiers, const std::vector<Step>& steps)
     {
         HD::DragGesture& g = window()->gesture();
         ASSERT_TRUE(window()->beginDrag(at, modifiers));
-        ys.push_back(ys.empty() ? at.y : ys.back());
-        for (size_t i = 0; i + 1 < ys.size(); ++i)
-            ASSERT_TRUE(g.event(HD::DragEvent::Moved, static_cast<int>(at.x), 315 - static_cast<int>(ys[i]), modifiers));
-        EXPECT_FALSE(g.event(HD::DragEvent::Released, static_cast<int>(at.x), 315 - static_cast<int>(ys.back()),
-                             modifiers));
+        for (const Step& step : steps) {
+            const int row = 315 - static_cast<int>(at.y + step.up);
+            if (step.event == HD::DragEvent::Released)
+                EXPECT_FALSE(g.event(step.event, static_cast<int>(at.x), row, step.modifiers));
+            else
+                ASSERT_TRUE(g.event(step.event, static_cast<int>(at.x), row, step.modifiers));
+        }
         g.end();
     }
 };
 
 }  // namespace
 
-// "Feedback" (0..100, linear) from its default 70: every 10 units up is 0.05.
-TEST(Automation, AKnobDragIsOneEditWithEachNewValueThenTheRefresh)
+// One edit per row, in order on one open editor: each starts where the rows
+// before left things. "Feedback" is 0..100, linear, from its default 70:
+// every 10 units up is 0.05, or 0.005 with Shift.
+TEST(Automation, EachEditIsHeardAsBeginTheNewValuesEndThenTheRefresh)
 {
+    using Step = AutomationRig::Step;
+    constexpr auto kMoved = HD::DragEvent::Moved;
+    constexpr auto kReleased = HD::DragEvent::Released;
+    constexpr auto kKeys = HD::DragEvent::ModifiersChanged;
+    const int shift = HD::ModifierShift;
+    const float unchecked = -1.0f;
+    struct Row
+    {
+        const char* what;
+        int parameter;   // whose knob is pressed (unless at is given), whose plain value is then `value`
+        HD::Point at;    // where the press lands, if not on the knob
+        float setFirst;  // the parameter's normalised value set before, unless unchecked
+        int modifiers;   // held at the press
+        std::vector<Step> steps;
+        std::vector<Expected> heard;
+        float value;
+    };
+    const Row rows[] = {
+        // The repeated row changes nothing and is not sent; the release where
+        // the last move was neither.
+        {"a knob dragged up and back", kFeedback, {}, unchecked, 0,
+         {{kMoved, 10, 0}, {kMoved, 20, 0}, {kMoved, 20, 0}, {kMoved, 10, 0}, {kReleased, 10, 0}},
+         {{kBegin, kFeedback, 0}, {kAutomate, kFeedback, 0.75f}, {kAutomate, kFeedback, 0.8f},
+          {kAutomate, kFeedback, 0.75f}, {kEnd, kFeedback, 0}, {kRefresh, 0, 0}}, 75.0f},
+        // Restarts the knob's gesture but not the edit: 0.75 + 10 x 0.005,
+        // then 20 units at 0.0005 from there.
+        {"Shift pressed in mid-drag", kFeedback, {}, unchecked, 0,
+         {{kMoved, 10, 0}, {kKeys, 10, shift}, {kReleased, 30, shift}},
+         {{kBegin, kFeedback, 0}, {kAutomate, kFeedback, 0.8f}, {kAutomate, kFeedback, 0.81f},
+          {kEnd, kFeedback, 0}, {kRefresh, 0, 0}}, 81.0f},
+        {"Alt's reset to the default", kFeedback, {}, 0.2f, HD::ModifierAlt, {{kReleased, 0, HD::ModifierAlt}},
+         {{kBegin, kFeedback, 0}, {kAutomate, kFeedback, 0.7f}, {kEnd, kFeedback, 0}, {kRefresh, 0, 0}}, 70.0f},
+        {"a switch's click turns it on", kTriplet, {}, unchecked, 0, {{kReleased, 0, 0}},
+         {{kBegin, kTriplet, 0}, {kAutomate, kTriplet, 1.0f}, {kEnd, kTriplet, 0}, {kRefresh, 0, 0}}, 1.0f},
+        {"and off again", kTriplet, {}, unchecked, 0, {{kReleased, 0, 0}},
+         {{kBegin, kTriplet, 0}, {kAutomate, kTriplet, 0.0f}, {kEnd, kTriplet, 0}, {kRefresh, 0, 0}}, 0.0f},
+        // "Beats" is no switch: the click holds and lets go.
+        {"a click that changes nothing", kBeats, {}, unchecked, 0, {{kReleased, 0, 0}},
+         {{kBegin, kBeats, 0}, {kEnd, kBeats, 0}, {kRefresh, 0, 0}}, unchecked},
+        // A one-shot trigger, not recorded.
+        {"the Sync group's Zero button", kResync, {479 + 245, 20 + 15}, unchecked, 0, {{kReleased, 0, 0}},
+         {{kRefresh, 0, 0}}, 1.0f},
+    };
+
     AutomationRig rig;
     rig.view()->open(nullptr);
-    const HD::Point centre = rig.knobCentre(kFeedback);
-    rig.gesture(centre, 0, {centre.y + 10, centre.y + 20, centre.y + 20, centre.y + 10});
-    // The repeated row changes nothing and is not sent; the release where the
-    // last move was neither.
-    expectRequests(rig.host().requests(), {{kBegin, kFeedback, 0},
-                                           {kAutomate, kFeedback, 0.75f},
-                                           {kAutomate, kFeedback, 0.8f},
-                                           {kAutomate, kFeedback, 0.75f},
-                                           {kEnd, kFeedback, 0},
-                                           {kRefresh, 0, 0}});
-    EXPECT_NEAR(rig.effect().getValue(kFeedback), 75.0f, 1e-3f);
-
-    // Shift pressed in mid-drag restarts the knob's gesture but not the edit.
-    rig.host().forget();
-    HD::DragGesture& g = rig.window()->gesture();
-    ASSERT_TRUE(rig.window()->beginDrag(centre, 0));
-    ASSERT_TRUE(g.event(HD::DragEvent::Moved, static_cast<int>(centre.x), 315 - static_cast<int>(centre.y + 10), 0));
-    ASSERT_TRUE(g.event(HD::DragEvent::ModifiersChanged, static_cast<int>(centre.x),
-                        315 - static_cast<int>(centre.y + 10), HD::ModifierShift));
-    EXPECT_FALSE(g.event(HD::DragEvent::Released, static_cast<int>(centre.x), 315 - static_cast<int>(centre.y + 30),
-                         HD::ModifierShift));
-    g.end();
-    // 0.75 + 10 x 0.005, then 20 units at 0.0005 from there.
-    expectRequests(rig.host().requests(), {{kBegin, kFeedback, 0},
-                                           {kAutomate, kFeedback, 0.8f},
-                                           {kAutomate, kFeedback, 0.81f},
-                                           {kEnd, kFeedback, 0},
-                                           {kRefresh, 0, 0}});
-}
-
-TEST(Automation, AltResetAndASwitchsClickAreEditsOfTheirOwnAndTheZeroButtonsAreNot)
-{
-    AutomationRig rig;
-    rig.view()->open(nullptr);
-    rig.effect().setParameter(kFeedback, 0.2f);
-    rig.view()->idle();
-    rig.gesture(rig.knobCentre(kFeedback), HD::ModifierAlt);
-    expectRequests(rig.host().requests(),
-                   {{kBegin, kFeedback, 0}, {kAutomate, kFeedback, 0.7f}, {kEnd, kFeedback, 0}, {kRefresh, 0, 0}});
-
-    // "Triplet" flips on, then off.
-    for (float expected : {1.0f, 0.0f}) {
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.setFirst != unchecked) {
+            rig.effect().setParameter(row.parameter, row.setFirst);
+            rig.view()->idle();
+        }
         rig.host().forget();
-        rig.gesture(rig.knobCentre(kTriplet), 0);
-        expectRequests(rig.host().requests(),
-                       {{kBegin, kTriplet, 0}, {kAutomate, kTriplet, expected}, {kEnd, kTriplet, 0}, {kRefresh, 0, 0}});
-        EXPECT_EQ(rig.effect().getValue(kTriplet), expected);
+        rig.gesture(row.at.x > 0 ? row.at : rig.knobCentre(row.parameter), row.modifiers, row.steps);
+        expectRequests(rig.host().requests(), row.heard);
+        if (row.value != unchecked) {
+            EXPECT_NEAR(rig.effect().getValue(row.parameter), row.value, 1e-3f);
+        }
     }
-
-    // A click that changes nothing ("Beats" is no switch) holds and lets go.
-    rig.host().forget();
-    rig.gesture(rig.knobCentre(kBeats), 0);
-    expectRequests(rig.host().requests(), {{kBegin, kBeats, 0}, {kEnd, kBeats, 0}, {kRefresh, 0, 0}});
-
-    // The Sync group's Zero button: a one-shot trigger, not recorded.
-    rig.host().forget();
-    rig.gesture({479 + 245, 20 + 15}, 0);
-    EXPECT_EQ(rig.effect().getValue(kResync), 1.0f);
-    expectRequests(rig.host().requests(), {{kRefresh, 0, 0}});
 }
 
 TEST(Automation, AHostAnsweringWithTheSameValueMovesNothingAndHearsNothingBack)
