@@ -280,7 +280,9 @@ TEST(EditorWindow, TheClassIsRegisteredOnceWhileAnyEditorIsOpen)
     char expectedName[64];
     std::snprintf(expectedName, sizeof expectedName, "parfelle%p", support::programModule());
     // X has no classes: the count of open editors is all.
-    auto registered = [&] { return support::windowClassRegistered(expectedName).value_or(HD::UIWindow::liveWindows() > 0); };
+    auto registered = [&] {
+        return support::windowClassRegistered(expectedName).value_or(HD::UIWindow::liveWindows() > 0);
+    };
     EXPECT_FALSE(registered());
 
     auto first = std::make_unique<HD::UIWindow>(&owner, rectangle(0, 0, 100, 100), nullptr, nullptr);
