@@ -51,3 +51,28 @@ int32_t delayLengthSamples(double seconds, float sampleRate)
 }
 
 }  // namespace dsp::timebase
+
+namespace dsp {
+
+bool TimeBase::process(const TimeBaseSettings& s, uint32_t frames)
+{
+    double syncedDelay = 0.0;
+    double syncedRate = 0.0;
+    if (timebase::usableTempo(s.tempo)) {
+        if (s.delayFollowsHost) syncedDelay = timebase::syncedDelaySeconds(s.tempo, s.beats, s.divisor, s.triplet);
+        if (s.lfoFollowsHost)
+            syncedRate = timebase::syncedLfoRate(s.tempo, s.lfoBeats, s.lfoDivisor, s.lfoTriplet);
+    }
+    if (s.restartLfo)
+        lfoPhase_ = 0.0f;
+    else
+        lfoPhase_ = timebase::advanceLfoPhase(lfoPhase_, syncedRate != 0.0 ? syncedRate : s.lfoRate, frames,
+                                              sampleRate_);
+    const int32_t length =
+        timebase::delayLengthSamples(syncedDelay != 0.0 ? syncedDelay : s.delaySeconds, sampleRate_);
+    const bool changed = length != delayLength_;
+    delayLength_ = length;
+    return changed;
+}
+
+}  // namespace dsp

@@ -10,12 +10,55 @@
 //
 // 0 means "not synced" for both, so the free-running parameter applies.
 //
-// Contract: plain functions of their arguments, no state and no allocation;
-// the effect keeps the LFO phase and calls them once per block on the audio
-// thread (advanceLfoPhase is the per-block step).
+// Contract: TimeBase holds the LFO phase and the delay length; the effect
+// calls process once per block on the audio thread, before the sweep runs.
+// It allocates nothing and never fails. The functions below are its steps,
+// plain functions of their arguments.
 #pragma once
 
 #include <cstdint>
+
+namespace dsp {
+
+// One block's settings, as processing uses them.
+struct TimeBaseSettings
+{
+    double tempo = -1.0;  // the host's tempo; not a usable one when there is none
+    bool delayFollowsHost = false;
+    float beats = 4.0f, divisor = 2.0f;
+    bool triplet = false;
+    bool lfoFollowsHost = false;
+    float lfoBeats = 4.0f, lfoDivisor = 2.0f;
+    bool lfoTriplet = false;
+    double delaySeconds = 1.0;  // used when the delay is not synced
+    double lfoRate = 0.2;       // Hz, used when the LFO is not synced
+    bool restartLfo = false;    // the phase goes back to 0 and does not advance this block
+};
+
+class TimeBase
+{
+public:
+    // LFO phase 0, delay length 1 sample.
+    void reset()
+    {
+        lfoPhase_ = 0.0f;
+        delayLength_ = 1;
+    }
+    void setSampleRate(float sampleRate) { sampleRate_ = sampleRate; }
+    // Advances the LFO over `frames` and works out the delay length; true
+    // when the length changed.
+    bool process(const TimeBaseSettings& settings, uint32_t frames);
+
+    float lfoPhase() const { return lfoPhase_; }  // radians, 0 up to 2 pi
+    int32_t delayLength() const { return delayLength_; }
+
+private:
+    float sampleRate_ = 44100.0f;
+    float lfoPhase_ = 0.0f;
+    int32_t delayLength_ = 1;
+};
+
+}  // namespace dsp
 
 namespace dsp::timebase {
 

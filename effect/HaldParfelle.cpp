@@ -227,42 +227,31 @@ void HaldParfelle::runTimeBase(uint32_t frames)
         updateDisplay();
     }
 
-    double syncedDelay = 0.0;
-    double syncedRate = 0.0;
-    const bool delayFollowsHost = getValue(kHostTempo) != 0.0f;
-    const bool lfoFollowsHost = getValue(kLfoHostTempo) != 0.0f;
-    if (delayFollowsHost || lfoFollowsHost) {
+    dsp::TimeBaseSettings settings;
+    settings.delayFollowsHost = getValue(kHostTempo) != 0.0f;
+    settings.lfoFollowsHost = getValue(kLfoHostTempo) != 0.0f;
+    if (settings.delayFollowsHost || settings.lfoFollowsHost) {
         const VstTimeInfo* time = getTimeInfo(kVstTempoValid);
-        if (time && (time->flags & kVstTempoValid) && dsp::timebase::usableTempo(time->tempo)) {
-            if (delayFollowsHost)
-                syncedDelay = dsp::timebase::syncedDelaySeconds(time->tempo, processingValue(kBeats),
-                                                                processingValue(kBeatDivisor),
-                                                                getValue(kTriplet) != 0.0f);
-            if (lfoFollowsHost)
-                syncedRate = dsp::timebase::syncedLfoRate(time->tempo, processingValue(kLfoBeats),
-                                                          processingValue(kLfoBeatDivisor),
-                                                          getValue(kLfoTriplet) != 0.0f);
-        }
+        if (time && (time->flags & kVstTempoValid)) settings.tempo = time->tempo;
+    }
+    settings.beats = processingValue(kBeats);
+    settings.divisor = processingValue(kBeatDivisor);
+    settings.triplet = getValue(kTriplet) != 0.0f;
+    settings.lfoBeats = processingValue(kLfoBeats);
+    settings.lfoDivisor = processingValue(kLfoBeatDivisor);
+    settings.lfoTriplet = getValue(kLfoTriplet) != 0.0f;
+    settings.delaySeconds = processingValue(kDelayTime);
+    settings.lfoRate = processingValue(kLfoSpeed);
+    settings.restartLfo = getValue(kLfoResync) != 0.0f;
+    if (settings.restartLfo) {
+        setValue(kLfoResync, 0.0f);
+        updateDisplay();
     }
 
     const float sr = getSampleRate();
-
-    if (getValue(kLfoResync) != 0.0f) {
-        setValue(kLfoResync, 0.0f);
-        updateDisplay();
-        lfoPhase_ = 0.0f;
-    } else {
-        const double rate = syncedRate != 0.0 ? syncedRate : processingValue(kLfoSpeed);
-        lfoPhase_ = dsp::timebase::advanceLfoPhase(lfoPhase_, rate, frames, sr);
-    }
-    displayLfoPhase_.store(lfoPhase_ * dsp::timebase::kInverseTwoPi, std::memory_order_relaxed);
-
-    const double seconds = syncedDelay != 0.0 ? syncedDelay : processingValue(kDelayTime);
-    const int32_t length = dsp::timebase::delayLengthSamples(seconds, sr);
-    if (length != delayLength_) {
-        delayLength_ = length;
-        resetWaveform();
-    }
+    timeBase_.setSampleRate(sr);
+    if (timeBase_.process(settings, frames)) resetWaveform();
+    displayLfoPhase_.store(timeBase_.lfoPhase() * dsp::timebase::kInverseTwoPi, std::memory_order_relaxed);
 
     block_.feedback = processingValue(kFeedback);
     block_.dryLevel = processingValue(kDryLevel);
@@ -273,20 +262,20 @@ void HaldParfelle::runTimeBase(uint32_t frames)
     block_.echo.resonance = processingValue(kFilterQ);
     block_.echo.type = processingValue(kFilterType);
     block_.echo.lfoDepth = processingValue(kLfoAmount);
-    block_.echo.lfoPhase = lfoPhase_;
+    block_.echo.lfoPhase = timeBase_.lfoPhase();
     block_.echo.sampleRate = sr;
 }
 
 void HaldParfelle::resetWaveform()
 {
-    if (delayLength_ < kWaveformColumns) {
+    if (timeBase_.delayLength() < kWaveformColumns) {
         for (int column = 0; column < kWaveformColumns; ++column) {
             waveform_[column * 4 + 1].store(0.0f, std::memory_order_relaxed);
             waveform_[column * 4 + 3].store(0.0f, std::memory_order_relaxed);
         }
         return;
     }
-    updateWaveform(0, delayLength_);
+    updateWaveform(0, timeBase_.delayLength());
 }
 
 namespace {
@@ -340,7 +329,7 @@ void cellRange(const float* cells, int64_t count, float& lowest, float& highest)
 
 void HaldParfelle::updateWaveform(int64_t start, int64_t end)
 {
-    const int64_t width = delayLength_ / kWaveformColumns;
+    const int64_t width = timeBase_.delayLength() / kWaveformColumns;
     if (width == 0 || end <= start) return;
 
     // A kernel still sized for an older, lower rate must not be read past its
@@ -367,8 +356,8 @@ void HaldParfelle::updateWaveformAfterBlock(uint32_t frames)
 {
     // The kernels clip the length to their line; this step reads inside the
     // line anyway (updateWaveform), so the time base's length serves.
-    const int64_t L = delayLength_;
-    const int64_t p0 = CParfelleKernel::blockStartPosition(sweepStartPosition_, sweepStartForward_, delayLength_);
+    const int64_t L = timeBase_.delayLength();
+    const int64_t p0 = CParfelleKernel::blockStartPosition(sweepStartPosition_, sweepStartForward_, timeBase_.delayLength());
     const int64_t n = frames;
     if (sweepStartForward_) {
         const int64_t e = p0 + n;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "dsp/ReverseSweep.h"
+#include "dsp/TimeBase.h"
 #include "effect/ParfelleParameters.h"
 #include "framework/HaldAuBase.h"
 #include "parfelle/Version.h"
@@ -59,8 +60,8 @@ public:
 
     // Audio thread, for the kernels.
     const BlockSettings& blockSettings() const { return block_; }
-    int32_t delayLength() const { return delayLength_; }
-    float lfoPhase() const { return lfoPhase_; }
+    int32_t delayLength() const { return timeBase_.delayLength(); }
+    float lfoPhase() const { return timeBase_.lfoPhase(); }
     void publishSweep(float position, bool forward);
 
     // A parameter's value as processing uses it: host values a little outside
@@ -92,8 +93,7 @@ private:
 
     // Time base (audio thread).
     BlockSettings block_{};
-    int32_t delayLength_ = 1;
-    float lfoPhase_ = 0.0f;
+    dsp::TimeBase timeBase_;
     int32_t sweepStartPosition_ = 0;
     bool sweepStartForward_ = false;
 };

@@ -10,6 +10,7 @@
 #include "dsp/ReverseSweep.h"
 #include "dsp/Saturator.h"
 #include "dsp/StateVariableFilter.h"
+#include "dsp/TimeBase.h"
 
 using namespace dsp;
 
@@ -125,4 +126,38 @@ TEST(ReverseSweep, PlaysTheWindowBackwardsAndKeepsItsLineOnABadRate)
     sweep.reset();
     EXPECT_EQ(sweep.buffer()[20], 0.0f);
     EXPECT_EQ(sweep.filterState().band, 0.0f);
+}
+
+// At 48 kHz and 120 BPM: three 1/8 triplets last 3 * 2^-3 * 160 / 120 = 0.5 s
+// (24000 samples); a 1/4 LFO of 2 beats turns once a second, so 12000 frames
+// advance it a quarter turn. Without a tempo the free settings apply.
+TEST(TimeBase, SyncedAndFreeLengthsTheLfoStepAndItsRestart)
+{
+    dsp::TimeBase timeBase;
+    timeBase.setSampleRate(48000.0f);
+    dsp::TimeBaseSettings s;
+    s.tempo = 120.0;
+    s.delayFollowsHost = s.lfoFollowsHost = s.triplet = true;
+    s.beats = 3.0f;
+    s.divisor = 3.0f;
+    s.lfoBeats = 2.0f;
+    s.lfoDivisor = 2.0f;
+    EXPECT_TRUE(timeBase.process(s, 12000));
+    EXPECT_EQ(timeBase.delayLength(), 24000);
+    EXPECT_FLOAT_EQ(timeBase.lfoPhase(), dsp::timebase::kTwoPi / 4.0f);
+    EXPECT_FALSE(timeBase.process(s, 0)) << "same length: no change reported";
+
+    s.tempo = std::numeric_limits<double>::quiet_NaN();  // no usable tempo
+    s.delaySeconds = 0.25;
+    s.lfoRate = 0.0;
+    EXPECT_TRUE(timeBase.process(s, 12000));
+    EXPECT_EQ(timeBase.delayLength(), 12000);
+    EXPECT_FLOAT_EQ(timeBase.lfoPhase(), dsp::timebase::kTwoPi / 4.0f) << "rate 0 holds the phase";
+
+    s.restartLfo = true;
+    s.lfoRate = 5.0;
+    timeBase.process(s, 12000);
+    EXPECT_EQ(timeBase.lfoPhase(), 0.0f) << "a restart does not advance in its own block";
+    timeBase.reset();
+    EXPECT_EQ(timeBase.delayLength(), 1);
 }
