@@ -219,8 +219,11 @@ TEST(Automation, ARealPointerDragOnTheOpenedEditorReachesTheHostInOrder)
     const HD::Point centre = rig.knobCentre(kFeedback);
     const int x = static_cast<int>(centre.x);
     const int y = 315 - static_cast<int>(centre.y);  // pixel rows from the top
-    ASSERT_TRUE(host.drag(rig.window()->childWindow()->handle(), x, y, {{x, y - 10}, {x, y - 20}, {x, y - 40}}));
-    host.pumpMessages();
+    host.move(x, y);
+    host.press(1);
+    for (int up : {10, 20, 40}) host.move(x, y - up);
+    host.release(1);
+    host.perform(rig.window());
     for (int i = 0; i < 500 && !rig.host().heard(kRefresh); ++i) {
         rig.effect().dispatcher(effEditIdle, 0, 0, nullptr, 0.0f);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

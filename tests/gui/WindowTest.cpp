@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "GestureRig.h"
-#include "support/ScriptedHost.h"
 #include "support/System.h"
+#include "support/TestHostWindow.h"
 #include "support/WaitUntil.h"
 #include "gui/Modifiers.h"
 #include "gui/StaticText.h"
@@ -33,7 +33,7 @@ using HD::ModifierShift;
 
 namespace {
 
-using Host = support::ScriptedHost;
+using Host = support::HostWindow;
 using support::Key;
 
 // An editor of 200 x 100 pixels in a host window of 300 x 200, with one
@@ -45,7 +45,7 @@ struct WindowFixture : ::testing::Test
     void SetUp() override
     {
         ASSERT_TRUE(host.ok()) << "no host window (is DISPLAY set?)";
-        owner.reset(new HostedOwner(&effect, host.parent()));
+        owner.reset(new HostedOwner(&effect, host.handle()));
         window.reset(new HD::UIWindow(owner.get(), rectangle(0, 0, 200, 100), nullptr, nullptr));
         ASSERT_NE(window->childWindow(), nullptr);
         element = new RecordingElement(window.get(), 50, 20, 150, 80);
@@ -274,7 +274,7 @@ TEST(EditorWindow, TheClassIsRegisteredOnceWhileAnyEditorIsOpen)
     CountingEffect effect;
     Host host(300, 200);
     ASSERT_TRUE(host.ok());
-    HostedOwner owner(&effect, host.parent());
+    HostedOwner owner(&effect, host.handle());
     ASSERT_EQ(HD::UIWindow::liveWindows(), 0);
 
     char expectedName[64];
@@ -312,11 +312,11 @@ TEST(EditorWindow, TheChildWindowSitsInTheHostsWindowAtTheRectangle)
     CountingEffect effect;
     Host host(400, 300);
     ASSERT_TRUE(host.ok());
-    HostedOwner owner(&effect, host.parent());
+    HostedOwner owner(&effect, host.handle());
     HD::UIWindow window(&owner, rectangle(10, 20, 150, 120), nullptr, nullptr);
     ASSERT_NE(window.childWindow(), nullptr);
     void* child = window.childWindow()->handle();
-    EXPECT_EQ(Host::systemParentOf(child), host.parent());
+    EXPECT_EQ(Host::systemParentOf(child), host.handle());
     const Host::Placement at = Host::placementOf(child);
     EXPECT_EQ(at.x, 10);
     EXPECT_EQ(at.y, 20);
@@ -330,14 +330,14 @@ TEST(EditorWindow, AfterTheEditorClosesItsWindowIsGoneAndReachesNothing)
     CountingEffect effect;
     Host host(300, 200);
     ASSERT_TRUE(host.ok());
-    HostedOwner owner(&effect, host.parent());
+    HostedOwner owner(&effect, host.handle());
     auto window = std::make_unique<HD::UIWindow>(&owner, rectangle(0, 0, 200, 100), nullptr, nullptr);
     ASSERT_NE(window->childWindow(), nullptr);
     void* child = window->childWindow()->handle();
     EXPECT_TRUE(Host::exists(child));
     window.reset();
     EXPECT_FALSE(Host::exists(child));
-    EXPECT_TRUE(Host::exists(host.parent()));
+    EXPECT_TRUE(Host::exists(host.handle()));
     // Input where the editor was finds only the host's window.
     host.move(60, 70);
     host.press(1);
@@ -351,7 +351,7 @@ TEST(EditorWindow, TheHostMayDestroyItsWindowBeforeTheEditorCloses)
     CountingEffect effect;
     Host host(300, 200);
     ASSERT_TRUE(host.ok());
-    HostedOwner owner(&effect, host.parent());
+    HostedOwner owner(&effect, host.handle());
     auto window = std::make_unique<HD::UIWindow>(&owner, rectangle(0, 0, 200, 100), nullptr, nullptr);
     ASSERT_NE(window->childWindow(), nullptr);
     void* child = window->childWindow()->handle();
