@@ -291,10 +291,9 @@ TEST_F(RenderTaskTest, TooltipIsCentredAndKeptInsideFiveTo765)
 class Pad : public HD::UIElement
 {
 public:
-    Pad(UIWindow* window, float x0, float y0, float x1, float y1) : UIElement(window)
+    Pad(UIWindow* window, float x0, float y0, float x1, float y1)
+        : UIElement(window), box_{x0, y0, 0.0f, x1, y1, 0.0f}
     {
-        box_.minX = x0, box_.minY = y0, box_.minZ = 0.0f;
-        box_.maxX = x1, box_.maxY = y1, box_.maxZ = 0.0f;
     }
     void getBounds(HD::BoundingBox& box) override { box.enlarge(box_); }
 

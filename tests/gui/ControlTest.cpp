@@ -21,15 +21,7 @@ using HD::Point;
 
 namespace {
 
-void place(Control* control, float x0, float y0, float x1, float y1)
-{
-    control->bounds.minX = x0;
-    control->bounds.minY = y0;
-    control->bounds.minZ = 0.0f;
-    control->bounds.maxX = x1;
-    control->bounds.maxY = y1;
-    control->bounds.maxZ = 0.0f;
-}
+void place(Control* control, float x0, float y0, float x1, float y1) { control->bounds = {x0, y0, 0.0f, x1, y1, 0.0f}; }
 
 }  // namespace
 
@@ -72,13 +64,7 @@ TEST(ControlTest, BoundsAndHitTestIncludeTheEdges)
     EXPECT_EQ(c->hitTest({9.99f, 50}), nullptr);
     EXPECT_EQ(c->hitTest({35, 80.01f}), nullptr);
 
-    HD::BoundingBox box;
-    box.minX = 0;
-    box.minY = 30;
-    box.minZ = -1;
-    box.maxX = 20;
-    box.maxY = 40;
-    box.maxZ = 0;
+    HD::BoundingBox box{0, 30, -1, 20, 40, 0};
     c->getBounds(box);
     EXPECT_FLOAT_EQ(box.minX, 0);
     EXPECT_FLOAT_EQ(box.minY, 20);

@@ -27,14 +27,8 @@ class Probe : public UIElement
 {
 public:
     Probe(HD::UIWindow* window, float x0, float y0, float x1, float y1, bool* deleted = nullptr)
-        : UIElement(window), deleted_(deleted)
+        : UIElement(window), box_{x0, y0, 0.0f, x1, y1, 2.0f}, deleted_(deleted)
     {
-        box_.minX = x0;
-        box_.minY = y0;
-        box_.minZ = 0.0f;
-        box_.maxX = x1;
-        box_.maxY = y1;
-        box_.maxZ = 2.0f;
     }
     ~Probe() override
     {
@@ -48,17 +42,7 @@ private:
     bool* deleted_;
 };
 
-BoundingBox makeBox(float x0, float y0, float z0, float x1, float y1, float z1)
-{
-    BoundingBox box;
-    box.minX = x0;
-    box.minY = y0;
-    box.minZ = z0;
-    box.maxX = x1;
-    box.maxY = y1;
-    box.maxZ = z1;
-    return box;
-}
+BoundingBox makeBox(float x0, float y0, float z0, float x1, float y1, float z1) { return {x0, y0, z0, x1, y1, z1}; }
 
 void expectBox(const BoundingBox& box, float x0, float y0, float z0, float x1, float y1, float z1)
 {

@@ -60,12 +60,7 @@ class RecordingElement : public HD::Control
 public:
     RecordingElement(HD::UIWindow* window, float x0, float y0, float x1, float y1) : Control(rig::kLevel, window)
     {
-        bounds.minX = x0;
-        bounds.minY = y0;
-        bounds.minZ = 0.0f;
-        bounds.maxX = x1;
-        bounds.maxY = y1;
-        bounds.maxZ = 0.0f;
+        bounds = {x0, y0, 0.0f, x1, y1, 0.0f};
     }
 
     void mouseDown(HD::Point p, int m) override

@@ -36,17 +36,22 @@ namespace {
 using Host = support::HostWindow;
 using support::Key;
 
-// An editor of 200 x 100 pixels in a host window of 300 x 200, with one
-// element over window x 50..150, y 20..80 (pixel rows 20..80 from the top).
-struct WindowFixture : ::testing::Test
+// An editor of 200 x 100 pixels at the top-left of a host window of 300 x 200.
+struct HostedEditor
 {
-    WindowFixture() : host(300, 200) {}
+    CountingEffect effect;
+    Host host{300, 200};
+    HostedOwner owner{&effect, host.handle()};
+    std::unique_ptr<HD::UIWindow> window{new HD::UIWindow(&owner, rectangle(0, 0, 200, 100), nullptr, nullptr)};
+};
 
+// The same with one element over window x 50..150, y 20..80 (pixel rows
+// 20..80 from the top).
+struct WindowFixture : ::testing::Test, HostedEditor
+{
     void SetUp() override
     {
         ASSERT_TRUE(host.ok()) << "no host window (is DISPLAY set?)";
-        owner.reset(new HostedOwner(&effect, host.handle()));
-        window.reset(new HD::UIWindow(owner.get(), rectangle(0, 0, 200, 100), nullptr, nullptr));
         ASSERT_NE(window->childWindow(), nullptr);
         element = new RecordingElement(window.get(), 50, 20, 150, 80);
         HD::addChild(window->root, element);
@@ -62,10 +67,6 @@ struct WindowFixture : ::testing::Test
         host.deliver(window, [&] { return element->calls.size() >= count; });
     }
 
-    CountingEffect effect;
-    Host host;
-    std::unique_ptr<HostedOwner> owner;
-    std::unique_ptr<HD::UIWindow> window;
     RecordingElement* element = nullptr;
 };
 
@@ -327,39 +328,33 @@ TEST(EditorWindow, TheChildWindowSitsInTheHostsWindowAtTheRectangle)
 
 TEST(EditorWindow, AfterTheEditorClosesItsWindowIsGoneAndReachesNothing)
 {
-    CountingEffect effect;
-    Host host(300, 200);
-    ASSERT_TRUE(host.ok());
-    HostedOwner owner(&effect, host.handle());
-    auto window = std::make_unique<HD::UIWindow>(&owner, rectangle(0, 0, 200, 100), nullptr, nullptr);
-    ASSERT_NE(window->childWindow(), nullptr);
-    void* child = window->childWindow()->handle();
+    HostedEditor editor;
+    ASSERT_TRUE(editor.host.ok());
+    ASSERT_NE(editor.window->childWindow(), nullptr);
+    void* child = editor.window->childWindow()->handle();
     EXPECT_TRUE(Host::exists(child));
-    window.reset();
+    editor.window.reset();
     EXPECT_FALSE(Host::exists(child));
-    EXPECT_TRUE(Host::exists(host.handle()));
+    EXPECT_TRUE(Host::exists(editor.host.handle()));
     // Input where the editor was finds only the host's window.
-    host.move(60, 70);
-    host.press(1);
-    host.move(70, 60);
-    host.release(1);
-    host.deliver(nullptr);
+    editor.host.move(60, 70);
+    editor.host.press(1);
+    editor.host.move(70, 60);
+    editor.host.release(1);
+    editor.host.deliver(nullptr);
 }
 
 TEST(EditorWindow, TheHostMayDestroyItsWindowBeforeTheEditorCloses)
 {
-    CountingEffect effect;
-    Host host(300, 200);
-    ASSERT_TRUE(host.ok());
-    HostedOwner owner(&effect, host.handle());
-    auto window = std::make_unique<HD::UIWindow>(&owner, rectangle(0, 0, 200, 100), nullptr, nullptr);
-    ASSERT_NE(window->childWindow(), nullptr);
-    void* child = window->childWindow()->handle();
-    host.destroyParent();
-    host.deliver(window.get());
+    HostedEditor editor;
+    ASSERT_TRUE(editor.host.ok());
+    ASSERT_NE(editor.window->childWindow(), nullptr);
+    void* child = editor.window->childWindow()->handle();
+    editor.host.destroyParent();
+    editor.host.deliver(editor.window.get());
     EXPECT_FALSE(Host::exists(child));
-    window->processEvents();
-    window.reset();
+    editor.window->processEvents();
+    editor.window.reset();
     EXPECT_EQ(HD::UIWindow::liveWindows(), 0);
 }
 
