@@ -16,6 +16,16 @@ constexpr UINT kKeyMessage = WM_APP + 1;      // wParam: virtual key, lParam: 1 
 constexpr UINT kDestroyMessage = WM_APP + 2;  // the host destroys its window
 constexpr UINT kCallMessage = WM_APP + 3;     // wParam: the action
 
+// The host's message loop, until this thread's queue is empty.
+void pumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 }  // namespace
 
 struct HostWindow::Impl
@@ -84,11 +94,7 @@ HostWindow::HostWindow(int width, int height) : impl_(new Impl)
     SetForegroundWindow(impl_->parent);
     SetFocus(impl_->parent);
     for (int i = 0; i < 200; ++i) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        pumpMessages();
         if (GetFocus() == impl_->parent && i >= 5) break;
         Sleep(10);
     }
@@ -165,13 +171,9 @@ void HostWindow::deliverTo(const std::function<HD::UIWindow*()>& current, const 
         }
     }
     script_.clear();
-    // The host's message loop; a press runs the drag loop inside it, which
+    // A press runs the drag loop inside the host's message loop, which
     // takes the queued pointer messages as they come.
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    pumpMessages();
     (void)done;
 }
 
