@@ -34,10 +34,11 @@ failures=0
 pass() { echo "PASS: $*"; }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# 1. The schemas are the specification bundles' data (those without a binary).
+# 1. The schemas are the data of the installed bundles that hold no binary:
+# the LV2 vocabularies themselves, not plug-ins.
 schemas=()
-for spec in /usr/lib/lv2/*.lv2; do
-    compgen -G "$spec/*.so" >/dev/null || schemas+=("$spec"/*.ttl)
+for vocabulary in /usr/lib/lv2/*.lv2; do
+    compgen -G "$vocabulary/*.so" >/dev/null || schemas+=("$vocabulary"/*.ttl)
 done
 [ ${#schemas[@]} -gt 20 ] || { echo "LV2 schemas not found under /usr/lib/lv2 (package lv2-dev)"; exit 1; }
 if sord_validate "${schemas[@]}" "$bundle"/*.ttl > "$scratch/validate.log" 2>&1 &&
