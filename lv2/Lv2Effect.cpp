@@ -38,8 +38,7 @@ Lv2Effect* Lv2Effect::create(double sampleRate, const LV2_Feature* const* featur
 }
 
 Lv2Effect::Lv2Effect(AudioEffect* effect, double sampleRate, LV2_URID_Map* map)
-    : audioEffect_(effect), effect_(static_cast<HaldParfelle*>(effect)), record_(effect->getAeffect()),
-      sampleRate_(sampleRate)
+    : audioEffect_(effect), effect_(static_cast<HaldParfelle*>(effect)), record_(effect->getAeffect())
 {
     record_->user = this;
     if (map && map->map) {
@@ -107,20 +106,17 @@ void Lv2Effect::run(uint32_t frames)
     if (!inputs_[0] || !inputs_[1] || !outputs_[0] || !outputs_[1]) return;
 
     // processReplacing takes a signed count; no host hands 2^31 frames at
-    // once, but the count must not wrap if one does.
+    // once, but the count must not wrap if one does. A run of 0 frames is
+    // still a block for the effect (its time base and display words).
     constexpr uint32_t kMostFrames = 1u << 30;
-    for (uint32_t done = 0; done < frames;) {
+    uint32_t done = 0;
+    do {
         const uint32_t n = frames - done < kMostFrames ? frames - done : kMostFrames;
         float* in[2] = {const_cast<float*>(inputs_[0] + done), const_cast<float*>(inputs_[1] + done)};
         float* out[2] = {outputs_[0] + done, outputs_[1] + done};
         record_->processReplacing(record_, in, out, static_cast<int32_t>(n));
         done += n;
-    }
-    if (frames == 0) {
-        float* in[2] = {const_cast<float*>(inputs_[0]), const_cast<float*>(inputs_[1])};
-        float* out[2] = {outputs_[0], outputs_[1]};
-        record_->processReplacing(record_, in, out, 0);
-    }
+    } while (done < frames);
 }
 
 // A port's value reaches the effect when it differs from the value last
@@ -144,76 +140,93 @@ void Lv2Effect::applyPortValues()
     }
 }
 
+namespace {
+
+// Calls visit(item, size) for each item of a container's body, from byte
+// `first` on: an Item header followed by `size` bytes padded to 8, the size
+// read by sizeOf. Stops at the first item that does not lie wholly inside
+// the body, so a malformed container is read no further.
+template <typename Item, typename SizeOf, typename Visit>
+void forEachItem(const void* body, uint32_t bodySize, uint32_t first, SizeOf sizeOf, Visit visit)
+{
+    const auto* base = static_cast<const uint8_t*>(body);
+    for (uint32_t at = first; at + sizeof(Item) <= bodySize;) {
+        const auto* item = reinterpret_cast<const Item*>(base + at);
+        const uint32_t size = sizeOf(*item);
+        if (size > bodySize - at - sizeof(Item)) return;
+        at += static_cast<uint32_t>(sizeof(Item)) + padded(size);
+        visit(*item, size);
+    }
+}
+
+}  // namespace
+
 void Lv2Effect::readTransport()
 {
-    if (!mapped_ || !transport_) return;
-    const uint32_t total = transport_->atom.size;
-    if (total < sizeof(LV2_Atom_Sequence_Body)) return;
-    const auto* base = reinterpret_cast<const uint8_t*>(&transport_->body);
-    // Every event and property is checked to lie inside its container before
-    // it is read: a malformed object is passed over and changes nothing.
-    for (uint32_t at = sizeof(LV2_Atom_Sequence_Body); at + sizeof(LV2_Atom_Event) <= total;) {
-        const auto* event = reinterpret_cast<const LV2_Atom_Event*>(base + at);
-        const uint32_t bodySize = event->body.size;
-        if (bodySize > total - at - sizeof(LV2_Atom_Event)) return;
-        at += static_cast<uint32_t>(sizeof(LV2_Atom_Event)) + padded(bodySize);
-
-        const uint32_t type = event->body.type;
+    if (!mapped_ || !transport_ || transport_->atom.size < sizeof(LV2_Atom_Sequence_Body)) return;
+    const auto eventSize = [](const LV2_Atom_Event& e) { return e.body.size; };
+    forEachItem<LV2_Atom_Event>(&transport_->body, transport_->atom.size, sizeof(LV2_Atom_Sequence_Body), eventSize,
+                                [this](const LV2_Atom_Event& event, uint32_t bodySize) {
+        const uint32_t type = event.body.type;
         if ((type != urids_.atomObject && type != urids_.atomBlank) || bodySize < sizeof(LV2_Atom_Object_Body))
-            continue;
-        const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&event->body);
-        if (object->body.otype != urids_.timePosition) continue;
+            return;
+        const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&event.body);
+        if (object->body.otype == urids_.timePosition) readPosition(object->body, bodySize);
+    });
+}
 
-        double bpm = 0.0, speed = 0.0;
-        bool hasBpm = false, hasSpeed = false;
-        const auto* props = reinterpret_cast<const uint8_t*>(&object->body);
-        for (uint32_t p = sizeof(LV2_Atom_Object_Body); p + sizeof(LV2_Atom_Property_Body) <= bodySize;) {
-            const auto* prop = reinterpret_cast<const LV2_Atom_Property_Body*>(props + p);
-            const uint32_t valueSize = prop->value.size;
-            if (valueSize > bodySize - p - sizeof(LV2_Atom_Property_Body)) break;
-            p += static_cast<uint32_t>(sizeof(LV2_Atom_Property_Body)) + padded(valueSize);
-
-            const void* body = prop + 1;
-            double number;
-            const uint32_t vt = prop->value.type;
-            if (vt == urids_.atomFloat && valueSize >= sizeof(float)) {
-                float f;
-                std::memcpy(&f, body, sizeof f);
-                number = f;
-            } else if (vt == urids_.atomDouble && valueSize >= sizeof(double)) {
-                std::memcpy(&number, body, sizeof number);
-            } else if (vt == urids_.atomInt && valueSize >= sizeof(int32_t)) {
-                int32_t i;
-                std::memcpy(&i, body, sizeof i);
-                number = i;
-            } else if (vt == urids_.atomLong && valueSize >= sizeof(int64_t)) {
-                int64_t i;
-                std::memcpy(&i, body, sizeof i);
-                number = static_cast<double>(i);
-            } else {
-                continue;
-            }
-            if (prop->key == urids_.timeBeatsPerMinute) {
-                bpm = number;
-                hasBpm = true;
-            } else if (prop->key == urids_.timeSpeed) {
-                speed = number;
-                hasSpeed = true;
-            }
+void Lv2Effect::readPosition(const LV2_Atom_Object_Body& position, uint32_t size)
+{
+    double bpm = 0.0, speed = 0.0;
+    bool hasBpm = false, hasSpeed = false;
+    const auto valueSize = [](const LV2_Atom_Property_Body& p) { return p.value.size; };
+    forEachItem<LV2_Atom_Property_Body>(&position, size, sizeof(LV2_Atom_Object_Body), valueSize,
+                                        [&](const LV2_Atom_Property_Body& prop, uint32_t valueBytes) {
+        double number;
+        if (!readNumber(prop.value.type, &prop + 1, valueBytes, number)) return;
+        if (prop.key == urids_.timeBeatsPerMinute) {
+            bpm = number;
+            hasBpm = true;
+        } else if (prop.key == urids_.timeSpeed) {
+            speed = number;
+            hasSpeed = true;
         }
-        // The effect itself judges whether a tempo is usable (as it does a
-        // VST host's); only what is not a number at all is turned away here.
-        if (hasBpm && bpm == bpm) {
-            timeInfo_.tempo = bpm;
-            haveTempo_ = true;
-        }
-        if (hasSpeed && speed == speed) {
-            if (speed != 0.0)
-                timeInfo_.flags |= kVstTransportPlaying;
-            else
-                timeInfo_.flags &= ~kVstTransportPlaying;
-        }
+    });
+    // The effect itself judges whether a tempo is usable (as it does a VST
+    // host's); only what is not a number at all is turned away here.
+    if (hasBpm && bpm == bpm) {
+        timeInfo_.tempo = bpm;
+        timeInfo_.flags |= kVstTempoValid;
+        haveTempo_ = true;
     }
+    if (hasSpeed && speed == speed) {
+        if (speed != 0.0)
+            timeInfo_.flags |= kVstTransportPlaying;
+        else
+            timeInfo_.flags &= ~kVstTransportPlaying;
+    }
+}
+
+bool Lv2Effect::readNumber(uint32_t type, const void* body, uint32_t size, double& number) const
+{
+    if (type == urids_.atomFloat && size >= sizeof(float)) {
+        float f;
+        std::memcpy(&f, body, sizeof f);
+        number = f;
+    } else if (type == urids_.atomDouble && size >= sizeof(double)) {
+        std::memcpy(&number, body, sizeof number);
+    } else if (type == urids_.atomInt && size >= sizeof(int32_t)) {
+        int32_t i;
+        std::memcpy(&i, body, sizeof i);
+        number = i;
+    } else if (type == urids_.atomLong && size >= sizeof(int64_t)) {
+        int64_t i;
+        std::memcpy(&i, body, sizeof i);
+        number = static_cast<double>(i);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 intptr_t VST_CALLBACK Lv2Effect::hostCallback(AEffect* record, int32_t opcode, int32_t index, intptr_t /*value*/,
@@ -223,10 +236,8 @@ intptr_t VST_CALLBACK Lv2Effect::hostCallback(AEffect* record, int32_t opcode, i
     switch (opcode) {
     case audioMasterVersion: return kHostVstVersion;
     case audioMasterGetTime:
-        if (!self || !self->haveTempo_) return 0;
-        self->timeInfo_.flags |= kVstTempoValid;
-        return reinterpret_cast<intptr_t>(&self->timeInfo_);
-    case audioMasterGetSampleRate: return self ? static_cast<intptr_t>(self->sampleRate_) : 0;
+        return self && self->haveTempo_ ? reinterpret_cast<intptr_t>(&self->timeInfo_) : 0;
+    case audioMasterGetSampleRate: return self ? static_cast<intptr_t>(self->timeInfo_.sampleRate) : 0;
     case audioMasterAutomate:
     case audioMasterBeginEdit:
     case audioMasterEndEdit: {

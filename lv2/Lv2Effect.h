@@ -63,11 +63,12 @@ private:
                       float opt = 0.0f);
     void applyPortValues();
     void readTransport();
+    void readPosition(const LV2_Atom_Object_Body& position, uint32_t size);
+    bool readNumber(uint32_t type, const void* body, uint32_t size, double& number) const;
 
     AudioEffect* audioEffect_;
     HaldParfelle* effect_;
     AEffect* record_;
-    double sampleRate_;
 
     const float* controls_[kParfelleParameterCount] = {};
     uint32_t appliedBits_[kParfelleParameterCount] = {};
@@ -84,7 +85,7 @@ private:
     bool mapped_ = false;
     Urids urids_;
 
-    VstTimeInfo timeInfo_{};
+    VstTimeInfo timeInfo_{};  // also the sample rate the effect runs at
     bool haveTempo_ = false;
 
     std::atomic<UiLink*> uiLink_{nullptr};

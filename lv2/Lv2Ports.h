@@ -43,11 +43,11 @@ inline std::string symbol(int parameter)
     return text;
 }
 
-// Whole values only: indexed lists, beat counts, switches.
+// Whole numbers (indexed lists, beat counts): the mapping rounds them.
 constexpr bool isInteger(int parameter)
 {
     const int32_t unit = kParfelleParameters[parameter].unit;
-    return unit == kUnitIndexed || unit == kUnitBeats || unit == kUnitBoolean;
+    return unit == kUnitIndexed || unit == kUnitBeats;
 }
 
 // The host value a port's value in units stands for: the table's own mapping,

@@ -86,7 +86,7 @@ void controlPort(std::ostream& out, int p)
     };
     if (row.unit == kUnitBoolean) add("lv2:toggled");
     if (isOneShotParameter(p)) add("pprops:trigger");
-    if (lv2port::isInteger(p) && row.unit != kUnitBoolean) add("lv2:integer");
+    if (lv2port::isInteger(p)) add("lv2:integer");
     if (row.unit == kUnitIndexed) add("lv2:enumeration");
     if (row.unit == kUnitHertz) add("pprops:logarithmic");
     if (!properties.empty()) out << " ;\n        lv2:portProperty " << properties;
