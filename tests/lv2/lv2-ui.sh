@@ -174,43 +174,24 @@ editor_x=$(xwininfo -id "$editor" | awk '/Absolute upper-left X/ { print $NF }')
 editor_y=$(xwininfo -id "$editor" | awk '/Absolute upper-left Y/ { print $NF }')
 
 # probe_panel: the editor's picture against places of the panel (the same
-# places the VST editor's screenshot test reads); says what differs.
+# places the VST editor's screenshot test reads, y counted up from the
+# panel's bottom edge: between the groups, under them, right of the
+# waveform, the status band and just under it); says what differs.
 probe_panel() {
-    import -window root -crop "770x315+$editor_x+$editor_y" "$scratch/editor.png" &&
-        convert "$scratch/editor.png" "$scratch/editor.ppm" &&
-        "$python" - "$scratch/editor.ppm" <<'EOF'
-import sys
-
-data = open(sys.argv[1], "rb").read()
-fields, at = [], 0
-while len(fields) < 4:  # P6, width, height, maximum: whitespace-separated
-    while data[at:at + 1].isspace():
-        at += 1
-    end = at
-    while not data[end:end + 1].isspace():
-        end += 1
-    fields.append(data[at:end])
-    at = end
-width, height, pixels = int(fields[1]), int(fields[2]), data[at + 1:]
-if (width, height) != (770, 315):
-    print("picture of", width, "x", height)
-    sys.exit(1)
-
-def panel(x, y):  # the panel counts y up from the bottom edge
-    i = ((314 - y) * width + x) * 3
-    return tuple(pixels[i:i + 3])
-
-background = (51, 51, 0)
-places = [(111, 40, background, "between Delay and Mix"), (220, 40, background, "between Mix and Filter"),
-          (461, 40, background, "between Filter and Sync"), (300, 72, background, "between the two rows"),
-          (300, 4, background, "under the groups"), (764, 200, background, "right of the waveform"),
-          (30, 292, (69, 69, 23), "the status band"), (30, 286, background, "just under the status band")]
-wrong = [(what, panel(x, y)) for x, y, want, what in places
-         if any(abs(a - b) > 2 for a, b in zip(panel(x, y), want))]
-for what, got in wrong:
-    print(what, "is", got)
-sys.exit(1 if wrong else 0)
-EOF
+    import -window root -crop "770x315+$editor_x+$editor_y" +repage "$scratch/editor.png" || return 1
+    local place x y want got wrong=0
+    for place in "111 40 51,51,0" "220 40 51,51,0" "461 40 51,51,0" "300 72 51,51,0" "300 4 51,51,0" \
+        "764 200 51,51,0" "30 292 69,69,23" "30 286 51,51,0"; do
+        read -r x y want <<< "$place"
+        got=$(convert "$scratch/editor.png" -format \
+            "%[fx:round(255*p{$x,$((314 - y))}.r)],%[fx:round(255*p{$x,$((314 - y))}.g)],%[fx:round(255*p{$x,$((314 - y))}.b)]" info:)
+        if ! awk -v got="$got" -v want="$want" 'BEGIN { split(got, g, ","); split(want, w, ",")
+                for (i = 1; i <= 3; ++i) if (g[i] - w[i] > 2 || w[i] - g[i] > 2) exit 1 }'; then
+            echo "($x, $y) is $got, not $want"
+            wrong=1
+        fi
+    done
+    return $wrong
 }
 if wait_for 30 probe_panel > /dev/null; then
     pass "the panel is drawn in the host"
