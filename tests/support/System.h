@@ -7,8 +7,6 @@
 
 namespace support {
 
-// "windows" or "linux".
-const char* platformName();
 bool onWindows();
 
 // True when a Windows build runs under Wine.

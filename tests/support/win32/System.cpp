@@ -7,7 +7,6 @@
 
 namespace support {
 
-const char* platformName() { return "windows"; }
 bool onWindows() { return true; }
 
 bool underWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }

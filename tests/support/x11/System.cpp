@@ -5,7 +5,6 @@
 
 namespace support {
 
-const char* platformName() { return "linux"; }
 bool onWindows() { return false; }
 bool underWine() { return false; }
 std::string hostPath(const std::string& unixPath) { return unixPath; }
