@@ -234,12 +234,16 @@ void HaldParfelle::runTimeBase(uint32_t frames)
         const VstTimeInfo* time = getTimeInfo(kVstTempoValid);
         if (time && (time->flags & kVstTempoValid)) settings.tempo = time->tempo;
     }
-    settings.beats = processingValue(kBeats);
-    settings.divisor = processingValue(kBeatDivisor);
-    settings.triplet = getValue(kTriplet) != 0.0f;
-    settings.lfoBeats = processingValue(kLfoBeats);
-    settings.lfoDivisor = processingValue(kLfoBeatDivisor);
-    settings.lfoTriplet = getValue(kLfoTriplet) != 0.0f;
+    if (settings.delayFollowsHost) {
+        settings.beats = processingValue(kBeats);
+        settings.divisor = processingValue(kBeatDivisor);
+        settings.triplet = getValue(kTriplet) != 0.0f;
+    }
+    if (settings.lfoFollowsHost) {
+        settings.lfoBeats = processingValue(kLfoBeats);
+        settings.lfoDivisor = processingValue(kLfoBeatDivisor);
+        settings.lfoTriplet = getValue(kLfoTriplet) != 0.0f;
+    }
     settings.delaySeconds = processingValue(kDelayTime);
     settings.lfoRate = processingValue(kLfoSpeed);
     settings.restartLfo = getValue(kLfoResync) != 0.0f;
